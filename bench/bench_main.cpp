@@ -1,0 +1,2 @@
+// PLACEHOLDER: the benchmarks are being built.
+int main() { return 2; }

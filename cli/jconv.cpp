@@ -1,0 +1,2 @@
+// PLACEHOLDER: the encoding tool is being built.
+int main() { return 2; }

@@ -1,0 +1,2 @@
+// PLACEHOLDER: the tag tool is being built.
+int main() { return 2; }

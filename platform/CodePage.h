@@ -1,0 +1,41 @@
+#pragma once
+// Code page 932 (Shift_JIS as Windows has it), UTF-16 and UTF-8 conversions, and the
+// double-byte character helpers. Working text inside the program is code page 932 in
+// std::string; wide text is std::u16string; the system's UTF-8 appears only at the edges.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Code page 932 -> UTF-16. Bytes iconv cannot decode (0x80, 0xA0, 0xFD-0xFF, a lead byte
+// without a valid trail byte, a lead byte at the end) become one U+FFFD each.
+std::u16string Cp932ToUtf16(std::string_view text);
+// UTF-16 -> code page 932. A character without a code page 932 form becomes "?"
+// (a surrogate pair is one character; a lone surrogate is one "?").
+std::string Utf16ToCp932(std::u16string_view text);
+
+// Lenient UTF-8 codec: a byte that does not begin a well-formed sequence decodes to one U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// Shortcuts through UTF-16.
+std::string Cp932ToUtf8(std::string_view text);
+std::string Utf8ToCp932(std::string_view text);
+
+// A Japanese literal written in UTF-8 in the source, as code page 932 text.
+// Intended for messages: convert once, e.g. static const std::string m = Sjis("...").
+inline std::string Sjis(std::string_view utf8Literal) { return Utf8ToCp932(utf8Literal); }
+
+// Lead bytes of code page 932: 0x81-0x9F and 0xE0-0xFC.
+bool IsDBCSLeadByte(unsigned char byte);
+// Index of the character after the one starting at pos (a lead byte with a trail byte
+// counts as one character); never beyond text.size().
+std::size_t CharNext(std::string_view text, std::size_t pos);
+// Index of the character before pos (0 when pos is 0), walking from the start.
+std::size_t CharPrev(std::string_view text, std::size_t pos);
+// Upper-cases ASCII a-z only; every other byte, trail bytes included, stays as it is.
+std::string UpperAscii(std::string_view text);
+char UpperAsciiChar(char c);
+
+}  // namespace platform

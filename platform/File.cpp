@@ -1,0 +1,210 @@
+#include "platform/File.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/FileSystem.h"
+
+namespace platform {
+
+namespace {
+
+constexpr std::size_t CacheSize = 16 * 1024;
+
+int OpenFlags(File::Mode mode) {
+  switch (mode) {
+    case File::Mode::Read: return O_RDONLY;
+    case File::Mode::ReadWrite: return O_RDWR;
+    case File::Mode::Create: return O_RDWR | O_CREAT | O_TRUNC;
+  }
+  return O_RDONLY;
+}
+
+// pread that retries on interruption and short reads; returns the bytes read.
+std::size_t ReadAt(int fd, void* buffer, std::size_t count, std::int64_t offset) {
+  std::size_t done = 0;
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  while (done < count) {
+    ssize_t got = ::pread(fd, out + done, count - done, static_cast<off_t>(offset + done));
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+}  // namespace
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept { *this = std::move(other); }
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = other.fd_;
+    pos_ = other.pos_;
+    cache_ = std::move(other.cache_);
+    cacheStart_ = other.cacheStart_;
+    other.fd_ = -1;
+    other.pos_ = 0;
+    other.cache_.clear();
+  }
+  return *this;
+}
+
+bool File::Open(const std::string& path, Mode mode) {
+  Close();
+  if (path.empty()) return false;
+  int fd = ::open(SystemPath(path).c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  pos_ = 0;
+  return true;
+}
+
+void File::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  pos_ = 0;
+  DropCache();
+}
+
+void File::DropCache() {
+  cache_.clear();
+  cacheStart_ = 0;
+}
+
+std::int64_t File::Size() const {
+  if (fd_ < 0) return -1;
+  struct stat info {};
+  if (::fstat(fd_, &info) != 0) return -1;
+  return static_cast<std::int64_t>(info.st_size);
+}
+
+bool File::Seek(std::int64_t position) {
+  if (fd_ < 0 || position < 0) return false;
+  pos_ = position;
+  return true;
+}
+
+std::size_t File::Read(void* buffer, std::size_t count) {
+  if (fd_ < 0 || count == 0) return 0;
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  std::int64_t cacheEnd = cacheStart_ + static_cast<std::int64_t>(cache_.size());
+  if (pos_ >= cacheStart_ && pos_ + static_cast<std::int64_t>(count) <= cacheEnd) {
+    std::memcpy(out, cache_.data() + (pos_ - cacheStart_), count);
+    pos_ += static_cast<std::int64_t>(count);
+    return count;
+  }
+  if (count >= CacheSize) {
+    std::size_t got = ReadAt(fd_, out, count, pos_);
+    pos_ += static_cast<std::int64_t>(got);
+    return got;
+  }
+  // Small read outside the cache: refill it from the position.
+  cache_.resize(CacheSize);
+  std::size_t got = ReadAt(fd_, cache_.data(), CacheSize, pos_);
+  cache_.resize(got);
+  cacheStart_ = pos_;
+  std::size_t n = got < count ? got : count;
+  std::memcpy(out, cache_.data(), n);
+  pos_ += static_cast<std::int64_t>(n);
+  return n;
+}
+
+bool File::ReadExact(void* buffer, std::size_t count) { return Read(buffer, count) == count; }
+
+std::vector<std::uint8_t> File::ReadBytes(std::size_t count) {
+  std::vector<std::uint8_t> bytes;
+  std::int64_t size = Size();
+  if (size <= pos_) return bytes;
+  std::int64_t available = size - pos_;
+  if (static_cast<std::int64_t>(count) > available) count = static_cast<std::size_t>(available);
+  bytes.resize(count);
+  bytes.resize(Read(bytes.data(), count));
+  return bytes;
+}
+
+bool File::Write(const void* buffer, std::size_t count) {
+  if (fd_ < 0) return false;
+  DropCache();
+  const auto* in = static_cast<const std::uint8_t*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t put = ::pwrite(fd_, in + done, count - done, static_cast<off_t>(pos_ + done));
+    if (put < 0 && errno == EINTR) continue;
+    if (put <= 0) return false;
+    done += static_cast<std::size_t>(put);
+  }
+  pos_ += static_cast<std::int64_t>(count);
+  return true;
+}
+
+bool File::Truncate(std::int64_t size) {
+  if (fd_ < 0 || size < 0) return false;
+  DropCache();
+  return ::ftruncate(fd_, static_cast<off_t>(size)) == 0;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& content) {
+  content.clear();
+  File file;
+  if (!file.Open(path, File::Mode::Read)) return false;
+  std::int64_t size = file.Size();
+  if (size < 0) return false;
+  content.resize(static_cast<std::size_t>(size));
+  std::size_t got = file.Read(content.data(), content.size());
+  content.resize(got);
+  return got == static_cast<std::size_t>(size);
+}
+
+bool File::Sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
+
+bool CreateTemporaryBeside(const std::string& path, File& file, std::string& temporaryPath) {
+  std::string pattern = SystemPath(path) + ".XXXXXX";
+  int fd = ::mkstemp(pattern.data());
+  if (fd < 0) return false;
+  // The replacement keeps the permissions of the file it replaces.
+  struct stat original {};
+  mode_t mode = 0644;
+  if (::stat(SystemPath(path).c_str(), &original) == 0) mode = original.st_mode & 07777;
+  ::fchmod(fd, mode);
+  ::close(fd);
+  temporaryPath = ProgramPath(pattern);
+  if (!file.Open(temporaryPath, File::Mode::ReadWrite)) {
+    DeleteFile(temporaryPath);
+    return false;
+  }
+  return true;
+}
+
+bool CommitTemporary(File& file, const std::string& temporaryPath, const std::string& path) {
+  bool written = file.Sync();
+  file.Close();
+  if (written && RenameFile(temporaryPath, path)) return true;
+  DeleteFile(temporaryPath);
+  return false;
+}
+
+bool ReplaceFileContent(const std::string& path, const std::string& content) {
+  File file;
+  std::string temporary;
+  if (!CreateTemporaryBeside(path, file, temporary)) return false;
+  if (!file.Write(content)) {
+    file.Close();
+    DeleteFile(temporary);
+    return false;
+  }
+  return CommitTemporary(file, temporary, path);
+}
+
+}  // namespace platform

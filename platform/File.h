@@ -1,0 +1,72 @@
+#pragma once
+// The one file class every reader and writer goes through. Paths are code page 932.
+// Every failure is reported by the return value; nothing throws.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class File {
+public:
+  enum class Mode {
+    Read,       // existing file, read only
+    ReadWrite,  // existing file, read and write
+    Create,     // create or empty the file, read and write
+  };
+
+  File() = default;
+  ~File();
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+
+  bool Open(const std::string& path, Mode mode);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  // Size of the file in bytes, -1 on failure.
+  std::int64_t Size() const;
+  std::int64_t Position() const { return pos_; }
+  // Moves the position; positions past the end are allowed (reads there return 0 bytes).
+  bool Seek(std::int64_t position);
+  // Reads up to count bytes at the position and advances it; returns the number read
+  // (short at the end of the file, 0 on failure).
+  std::size_t Read(void* buffer, std::size_t count);
+  // Reads exactly count bytes or fails (the position then is unspecified).
+  bool ReadExact(void* buffer, std::size_t count);
+  // Reads up to count bytes at the position into a new vector (never more than the file holds).
+  std::vector<std::uint8_t> ReadBytes(std::size_t count);
+  bool Write(const void* buffer, std::size_t count);
+  bool Write(const std::string& bytes) { return Write(bytes.data(), bytes.size()); }
+  // Cuts or extends the file to size bytes; the position stays.
+  bool Truncate(std::int64_t size);
+  // Flushes written data to the disk.
+  bool Sync();
+
+private:
+  void DropCache();
+
+  int fd_ = -1;
+  std::int64_t pos_ = 0;
+  // Small read cache so that readers may read headers field by field.
+  std::vector<std::uint8_t> cache_;
+  std::int64_t cacheStart_ = 0;
+};
+
+// Whole-file helpers.
+bool ReadWholeFile(const std::string& path, std::string& content);
+// Writes content to a temporary file in the same folder, then renames it over path.
+// On failure path is untouched and the temporary file is removed.
+bool ReplaceFileContent(const std::string& path, const std::string& content);
+
+// The two halves of a whole-file replacement, for writers that stream the new content:
+// creates an empty temporary file in the folder of path and opens it read-write;
+bool CreateTemporaryBeside(const std::string& path, File& file, std::string& temporaryPath);
+// then flushes and closes it and renames it over path in one step. On failure the
+// temporary file is removed and path is untouched.
+bool CommitTemporary(File& file, const std::string& temporaryPath, const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,68 @@
+#include "platform/FileSystem.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/CodePage.h"
+
+namespace platform {
+
+namespace {
+
+bool StatPath(const std::string& path, struct stat& info) {
+  return !path.empty() && ::stat(SystemPath(path).c_str(), &info) == 0;
+}
+
+std::string WithoutTrailingSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+}  // namespace
+
+std::string SystemPath(const std::string& path) { return Cp932ToUtf8(path); }
+
+std::string ProgramPath(const std::string& systemPath) { return Utf8ToCp932(systemPath); }
+
+bool FileExists(const std::string& path) {
+  struct stat info {};
+  return StatPath(path, info) && !S_ISDIR(info.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+  struct stat info {};
+  return StatPath(path, info) && S_ISDIR(info.st_mode);
+}
+
+bool CreateDir(const std::string& path) {
+  if (path.empty()) return false;
+  return ::mkdir(SystemPath(WithoutTrailingSlashes(path)).c_str(), 0755) == 0;
+}
+
+bool ForceDirectories(const std::string& path) {
+  std::string folder = WithoutTrailingSlashes(path);
+  if (folder.empty()) return false;
+  if (DirectoryExists(folder)) return true;
+  std::size_t slash = folder.find_last_of('/');
+  if (slash != std::string::npos && slash > 0 && !ForceDirectories(folder.substr(0, slash))) return false;
+  return CreateDir(folder) || DirectoryExists(folder);
+}
+
+bool ClearAttributes(const std::string& path) {
+  struct stat info {};
+  if (!StatPath(path, info)) return false;
+  return ::chmod(SystemPath(path).c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+bool DeleteFile(const std::string& path) {
+  return !path.empty() && ::unlink(SystemPath(path).c_str()) == 0;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  return !from.empty() && !to.empty() &&
+         std::rename(SystemPath(from).c_str(), SystemPath(to).c_str()) == 0;
+}
+
+}  // namespace platform

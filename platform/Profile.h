@@ -1,0 +1,16 @@
+#pragma once
+// Profile (INI) files with the Windows profile API's behaviour: section and key names are
+// case-insensitive, values are trimmed, lines starting with ";" are comments, and writing
+// one key keeps the rest of the file. Paths and texts are code page 932.
+#include <string>
+
+namespace platform {
+
+// The value of key in section, or def when the file, section or key is missing.
+std::string ReadProfileString(const std::string& path, const std::string& section,
+                              const std::string& key, const std::string& def);
+// Writes one key (creating the file or section when needed); false when it cannot write.
+bool WriteProfileString(const std::string& path, const std::string& section,
+                        const std::string& key, const std::string& value);
+
+}  // namespace platform

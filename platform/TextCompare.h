@@ -1,0 +1,15 @@
+#pragma once
+// Comparison of code page 932 strings through ICU on their UTF-16 form.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Equal ignoring letter case only (full-width/half-width and hiragana/katakana stay different).
+bool SameTextIgnoringCase(std::string_view a, std::string_view b);
+// The case-folded UTF-16 form used for equality; equal keys give equal folds.
+std::u16string CaseFold(std::string_view text);
+// Locale order for list sorting (locale "ja", tertiary strength): <0, 0, >0.
+int CompareLocale(std::string_view a, std::string_view b);
+
+}  // namespace platform

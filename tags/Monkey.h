@@ -1,0 +1,8 @@
+#pragma once
+#include "tags/sMediaTag.h"
+
+// PLACEHOLDER: this reader is not built yet; it refuses every file.
+class TMonkey : public TsMediaTag {
+public:
+  bool LoadFromFile(const std::string& fileName) override;
+};

@@ -1,0 +1,111 @@
+#pragma once
+// Base of every reader and tag class: published, typed properties looked up by name.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+class TsMediaTag;
+
+// The kinds of published properties.
+enum class PropKind {
+  Byte,         // 8-bit unsigned integer
+  Word,         // 16-bit unsigned integer
+  Integer,      // 32-bit signed integer
+  Cardinal,     // 32-bit unsigned integer
+  Int64,        // 64-bit integer
+  Boolean,      // enumeration False/True
+  Double,       // floating point
+  ShortString,  // String30 / String04: code page 932 bytes of a fixed capacity
+  ByteString,   // code page 932 bytes
+  WideString,   // UTF-16
+  Record,       // a structure; reads as empty text
+  Object,       // an owned tag object (ID3v1, ID3v2, APEtag); reads as empty text
+};
+
+// A property value: integer kinds in std::int64_t, Boolean in bool, Double in double,
+// short and byte strings in std::string, wide strings in std::u16string, Object as a pointer
+// (null when the object is absent), Record as std::monostate.
+using PropValue = std::variant<std::monostate, std::int64_t, bool, double, std::string,
+                               std::u16string, TsMediaTag*>;
+
+struct PropertyInfo {
+  std::string name;
+  PropKind kind;
+  std::function<PropValue(TsMediaTag&)> get;
+  std::function<void(TsMediaTag&, const PropValue&)> set;  // empty: read-only
+};
+
+using PropertyTable = std::vector<PropertyInfo>;
+
+// Value accessors for setters (a value of another alternative gives 0 / false / empty).
+std::int64_t PropInt(const PropValue& value);
+bool PropBool(const PropValue& value);
+double PropDouble(const PropValue& value);
+std::string PropText(const PropValue& value);
+std::u16string PropWide(const PropValue& value);
+
+// A published read-only property of class T: get is called with T&.
+template <class T, class Get>
+PropertyInfo Published(std::string name, PropKind kind, Get get) {
+  return PropertyInfo{std::move(name), kind,
+                      [get](TsMediaTag& object) -> PropValue { return get(static_cast<T&>(object)); },
+                      {}};
+}
+
+// A published read-write property of class T.
+template <class T, class Get, class Set>
+PropertyInfo Published(std::string name, PropKind kind, Get get, Set set) {
+  PropertyInfo info = Published<T>(std::move(name), kind, get);
+  info.set = [set](TsMediaTag& object, const PropValue& value) { set(static_cast<T&>(object), value); };
+  return info;
+}
+
+// The table of a derived class: the base's properties followed by its own.
+PropertyTable DeriveProperties(const PropertyTable& base, std::vector<PropertyInfo> own);
+
+class TsMediaTag {
+public:
+  TsMediaTag();
+  virtual ~TsMediaTag() = default;
+  TsMediaTag(const TsMediaTag&) = delete;
+  TsMediaTag& operator=(const TsMediaTag&) = delete;
+
+  // The published properties of this object's class, base properties first.
+  virtual const PropertyTable& Properties() const;
+  // The base's own table ("FileFormat"); derived classes start theirs from it.
+  static const PropertyTable& BaseProperties();
+  // Finds a published property by name, ignoring letter case; null when not published.
+  const PropertyInfo* FindProperty(std::string_view name) const;
+
+  // True when the file is of this reader's kind. Clears all fields first. Never throws.
+  virtual bool LoadFromFile(const std::string& fileName);
+  // Removes this tag from the file. The base refuses.
+  virtual bool StripFromFile(const std::string& fileName);
+  // Writes this object's values into the file as a tag. The base refuses.
+  virtual bool WriteToFile(const std::string& fileName);
+
+  const std::string& FileFormat() const { return fileFormat_; }
+  std::vector<std::string>& RawValues() { return rawValues_; }
+  const std::vector<std::string>& RawValues() const { return rawValues_; }
+
+protected:
+  void SetFileFormat(std::string format) { fileFormat_ = std::move(format); }
+  // Back to the constructor's state: FileFormat "unknown", RawValues empty.
+  void ClearBase();
+
+private:
+  std::string fileFormat_;
+  std::vector<std::string> rawValues_;  // lines "name=value"
+};
+
+// The "virtual constructor": each reader class provides one.
+using ReaderFactory = std::unique_ptr<TsMediaTag> (*)();
+
+template <class T>
+std::unique_ptr<TsMediaTag> CreateReader() {
+  return std::make_unique<T>();
+}
