@@ -1,4 +1,180 @@
 #include "tags/AACfile.h"
 
-// PLACEHOLDER: refuses every file until the reader of this format is built.
-bool TAACfile::LoadFromFile(const std::string&) { return false; }
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/File.h"
+
+namespace {
+
+constexpr int SampleRates[16] = {96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050,
+                                 16000, 12000, 11025, 8000,  0,     0,     0,     0};
+
+constexpr const char* HeaderTypeNames[] = {"Unknown", "ADIF", "ADTS"};
+constexpr const char* MPEGVersionNames[] = {"Unknown", "MPEG-2", "MPEG-4"};
+constexpr const char* ProfileNames[] = {"Unknown", "AAC Main", "AAC LC", "AAC SSR", "AAC LTP"};
+constexpr const char* BitRateTypeNames[] = {"Unknown", "CBR", "VBR"};
+
+template <std::size_t N>
+std::string NameOf(const char* const (&names)[N], std::uint8_t id) {
+  return id < N ? names[id] : names[0];
+}
+
+constexpr std::uint8_t MPEG2 = 1;
+constexpr std::uint8_t MPEG4 = 2;
+constexpr std::uint8_t CBR = 1;
+constexpr std::uint8_t VBR = 2;
+
+constexpr int MaxAdtsFrames = 1000;
+constexpr std::uint32_t AdtsSync = 0xFFF;
+constexpr std::uint32_t VbrBufferFullness = 0x7FF;
+// The frame length field starts at this bit in MPEG-2 and MPEG-4 ADTS headers alike.
+constexpr int AdtsFrameLengthBit = 30;
+
+}  // namespace
+
+TAACfile::TAACfile() { Clear(); }
+
+TAACfile::~TAACfile() = default;
+
+void TAACfile::Clear() {
+  id3v1_ = std::make_unique<TID3v1>();
+  id3v2_ = std::make_unique<TID3v2>();
+  fileSize_ = 0;
+  headerTypeID_ = 0;
+  mpegVersionID_ = 0;
+  profileID_ = 0;
+  channels_ = 0;
+  sampleRate_ = 0;
+  bitRate_ = 0;
+  bitRateTypeID_ = 0;
+}
+
+const PropertyTable& TAACfile::Properties() const {
+  using T = TAACfile;
+  auto integer = [](auto value) { return static_cast<std::int64_t>(value); };
+  static const PropertyTable table = DeriveProperties(
+      BaseProperties(),
+      {
+          Published<T>("ID3v1", PropKind::Object, [](const T& t) { return static_cast<TsMediaTag*>(t.ID3v1()); }),
+          Published<T>("ID3v2", PropKind::Object, [](const T& t) { return static_cast<TsMediaTag*>(t.ID3v2()); }),
+          Published<T>("FileSize", PropKind::Integer, [integer](const T& t) { return integer(t.FileSize()); }),
+          Published<T>("HeaderTypeID", PropKind::Byte, [integer](const T& t) { return integer(t.HeaderTypeID()); }),
+          Published<T>("HeaderType", PropKind::ByteString, [](const T& t) { return t.HeaderType(); }),
+          Published<T>("MPEGVersionID", PropKind::Byte, [integer](const T& t) { return integer(t.MPEGVersionID()); }),
+          Published<T>("MPEGVersion", PropKind::ByteString, [](const T& t) { return t.MPEGVersion(); }),
+          Published<T>("ProfileID", PropKind::Byte, [integer](const T& t) { return integer(t.ProfileID()); }),
+          Published<T>("Profile", PropKind::ByteString, [](const T& t) { return t.Profile(); }),
+          Published<T>("Channels", PropKind::Byte, [integer](const T& t) { return integer(t.Channels()); }),
+          Published<T>("SampleRate", PropKind::Integer, [integer](const T& t) { return integer(t.SampleRate()); }),
+          Published<T>("BitRate", PropKind::Integer, [integer](const T& t) { return integer(t.BitRate()); }),
+          Published<T>("BitRateTypeID", PropKind::Byte, [integer](const T& t) { return integer(t.BitRateTypeID()); }),
+          Published<T>("BitRateType", PropKind::ByteString, [](const T& t) { return t.BitRateType(); }),
+          Published<T>("Duration", PropKind::Double, [](const T& t) { return t.Duration(); }),
+          Published<T>("Valid", PropKind::Boolean, [](const T& t) { return t.Valid(); }),
+      });
+  return table;
+}
+
+std::string TAACfile::HeaderType() const { return NameOf(HeaderTypeNames, headerTypeID_); }
+std::string TAACfile::MPEGVersion() const { return NameOf(MPEGVersionNames, mpegVersionID_); }
+std::string TAACfile::Profile() const { return NameOf(ProfileNames, profileID_); }
+std::string TAACfile::BitRateType() const { return NameOf(BitRateTypeNames, bitRateTypeID_); }
+
+double TAACfile::Duration() const {
+  if (bitRate_ == 0) return 0.0;
+  return static_cast<double>(fileSize_ - StreamStart()) * 8.0 / bitRate_;
+}
+
+bool TAACfile::Valid() const {
+  return headerTypeID_ > 0 && channels_ > 0 && sampleRate_ > 0 && bitRate_ > 0;
+}
+
+bool TAACfile::LoadFromFile(const std::string& fileName) {
+  Clear();
+  ClearBase();
+  try {
+    if (!id3v2_->LoadFromFile(fileName)) return false;
+    if (!id3v1_->LoadFromFile(fileName)) return false;
+    platform::File file;
+    if (!file.Open(fileName, platform::File::Mode::Read)) return false;
+    if (!ReadStream(file)) return false;
+  } catch (...) {
+    return false;
+  }
+  SetFileFormat("AAC");
+  return true;
+}
+
+bool TAACfile::ReadStream(platform::File& file) {
+  std::int64_t size = file.Size();
+  if (size < 0) return false;
+  fileSize_ = static_cast<std::int32_t>(std::min<std::int64_t>(size, INT32_MAX));
+  headerTypeID_ = DetectHeaderKind(file);
+  if (headerTypeID_ == HeaderADIF) ParseAdifHeader(file);
+  if (headerTypeID_ == HeaderADTS) ParseAdtsFrames(file);
+  return true;
+}
+
+std::int64_t TAACfile::StreamStart() const { return id3v2_ ? id3v2_->Size() : 0; }
+
+std::uint32_t TAACfile::TakeBits(platform::File& file, std::int64_t bitPosition, int count) {
+  std::uint8_t bytes[4] = {0, 0, 0, 0};
+  file.Seek(bitPosition / 8);
+  file.Read(bytes, sizeof bytes);
+  std::uint32_t word = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+                       (std::uint32_t{bytes[2]} << 8) | bytes[3];
+  word <<= bitPosition % 8;
+  return word >> (32 - count);
+}
+
+std::uint8_t TAACfile::DetectHeaderKind(platform::File& file) const {
+  std::uint8_t bytes[4];
+  file.Seek(StreamStart());
+  if (!file.ReadExact(bytes, sizeof bytes)) return HeaderUnknown;
+  if (std::memcmp(bytes, "ADIF", 4) == 0) return HeaderADIF;
+  if (bytes[0] == 0xFF && (bytes[1] & 0xF0) == 0xF0) return HeaderADTS;
+  return HeaderUnknown;
+}
+
+void TAACfile::ParseAdifHeader(platform::File& file) {
+  const std::int64_t base = StreamStart() * 8;
+  auto bits = [&](std::int64_t p, int count) { return TakeBits(file, base + p, count); };
+  std::int64_t p = 32;  // after "ADIF"
+  p += bits(p, 1) ? 75 : 3;  // the 72-bit copyright identifier, original/copy and home flags
+  bitRateTypeID_ = bits(p, 1) ? VBR : CBR;
+  p += 1;
+  bitRate_ = static_cast<std::int32_t>(bits(p, 23));
+  // The rest of the fixed header (with the buffer fullness of a CBR stream) and the element
+  // tag of the first program configuration.
+  p += bitRateTypeID_ == CBR ? 51 : 31;
+  mpegVersionID_ = MPEG4;
+  profileID_ = static_cast<std::uint8_t>(bits(p, 2) + 1);
+  p += 2;
+  sampleRate_ = SampleRates[bits(p, 4)];
+  p += 4;
+  channels_ = static_cast<std::uint8_t>(bits(p, 4) + bits(p + 4, 4) + bits(p + 8, 4) + bits(p + 12, 2));
+}
+
+void TAACfile::ParseAdtsFrames(platform::File& file) {
+  const std::int64_t start = StreamStart();
+  std::int64_t offset = 0;
+  int frames = 0;
+  while (true) {
+    ++frames;
+    const std::int64_t frameBit = (start + offset) * 8;
+    auto bits = [&](int p, int count) { return TakeBits(file, frameBit + p, count); };
+    if (bits(0, 12) != AdtsSync) break;
+    mpegVersionID_ = bits(12, 1) ? MPEG2 : MPEG4;
+    profileID_ = static_cast<std::uint8_t>(bits(16, 2) + 1);
+    sampleRate_ = SampleRates[bits(18, 4)];
+    channels_ = static_cast<std::uint8_t>(bits(23, 3));
+    offset += bits(AdtsFrameLengthBit, 13);
+    bitRateTypeID_ = bits(AdtsFrameLengthBit + 13, 11) == VbrBufferFullness ? VBR : CBR;
+    if (bitRateTypeID_ == CBR || frames >= MaxAdtsFrames || start + offset >= fileSize_) break;
+  }
+  double rate = static_cast<double>(offset) * 8.0 / 1024.0 / frames * sampleRate_;
+  bitRate_ = static_cast<std::int32_t>(std::nearbyint(rate));  // halves to even
+}

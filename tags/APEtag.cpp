@@ -1,16 +1,347 @@
 #include "tags/APEtag.h"
 
-// PLACEHOLDER: the APE tag reader is being built; this refuses every file.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string_view>
+
+#include "platform/CodePage.h"
+#include "platform/File.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+constexpr std::int64_t ID3v1Size = 128;
+constexpr std::int64_t FooterSize = 32;
+constexpr std::size_t ValueLimit = 250;
+constexpr std::uint32_t HeaderPresentFlag = 0x80000000u;
+constexpr std::uint32_t WrittenVersion = 1000;
+
+enum Slot { TitleSlot, ArtistSlot, AlbumSlot, TrackSlot, YearSlot, GenreSlot, CommentSlot, CopyrightSlot, SlotCount };
+
+constexpr std::array<const char*, SlotCount> SlotKeys = {"Title", "Artist", "Album", "Track",
+                                                         "Year",  "Genre",  "Comment", "Copyright"};
+
+using SlotTexts = std::array<std::string, SlotCount>;
+
+std::uint32_t LittleEndian32(const std::uint8_t* bytes) {
+  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+         std::uint32_t{bytes[3]} << 24;
+}
+
+void AppendLittleEndian32(std::string& out, std::uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>(value >> shift));
+}
+
+bool IsControlOrSpace(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::string_view TrimControl(std::string_view text) {
+  while (!text.empty() && IsControlOrSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsControlOrSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// A value's text: trimmed, and ended at an inner zero byte (the separator of a value list).
+std::string_view ValueText(std::string_view bytes) {
+  std::string_view text = TrimControl(bytes);
+  return TrimControl(text.substr(0, text.find('\0')));
+}
+
+// Length of the longest prefix made of well-formed UTF-8 sequences.
+std::size_t WellFormedUtf8Prefix(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    auto lead = static_cast<std::uint8_t>(text[pos]);
+    if (lead < 0x80) {
+      ++pos;
+      continue;
+    }
+    std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                         : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+    if (length == 0 || pos + length > text.size()) break;
+    auto second = static_cast<std::uint8_t>(text[pos + 1]);
+    std::uint8_t low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    std::uint8_t high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    bool valid = second >= low && second <= high;
+    for (std::size_t i = 2; valid && i < length; ++i) {
+      auto next = static_cast<std::uint8_t>(text[pos + i]);
+      valid = next >= 0x80 && next <= 0xBF;
+    }
+    if (!valid) break;
+    pos += length;
+  }
+  return pos;
+}
+
+// UTF-8 value text as code page 932; the text ends where the UTF-8 stops being well formed
+// (a value cut at 250 bytes may end inside a character).
+std::string Utf8ValueText(std::string_view bytes) {
+  return platform::Utf16ToCp932(platform::Utf8ToUtf16(bytes.substr(0, WellFormedUtf8Prefix(bytes))));
+}
+
+bool SameKey(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && platform::UpperAscii(a) == platform::UpperAscii(b);
+}
+
+int SlotOfKey(std::string_view key) {
+  for (int slot = 0; slot < SlotCount; ++slot) {
+    if (SameKey(key, SlotKeys[slot])) return slot;
+  }
+  return -1;
+}
+
+// An optionally signed decimal number that fits 32 bits; 0 for anything else.
+std::int64_t PlainNumberOrZero(std::string_view text) {
+  std::size_t pos = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
+  if (pos == text.size() || text.size() - pos > 10) return 0;
+  std::int64_t value = 0;
+  for (std::size_t i = pos; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return 0;
+    value = value * 10 + (text[i] - '0');
+  }
+  if (text[0] == '-') value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return 0;
+  return value;
+}
+
+// ---------------------------------------------------------------------------------------
+// Footer and items
+
+struct Footer {
+  std::int64_t fileSize = 0;
+  std::int64_t shift = 0;  // 128 when an ID3v1 tag follows, else 0
+  std::uint8_t bytes[FooterSize] = {};
+
+  bool IsApe() const { return std::memcmp(bytes, "APETAGEX", 8) == 0; }
+  std::uint32_t Version() const { return LittleEndian32(bytes + 8); }
+  std::uint32_t TagSize() const { return LittleEndian32(bytes + 12); }
+  std::uint32_t ItemCount() const { return LittleEndian32(bytes + 16); }
+  std::uint32_t Flags() const { return LittleEndian32(bytes + 20); }
+  // Where the items end (the footer's position).
+  std::int64_t ItemsEnd() const { return fileSize - shift - FooterSize; }
+};
+
+bool LocateFooter(platform::File& file, Footer& footer) {
+  footer.fileSize = file.Size();
+  if (footer.fileSize < ID3v1Size) return false;
+  char id3v1[3];
+  if (!file.Seek(footer.fileSize - ID3v1Size) || !file.ReadExact(id3v1, 3)) return false;
+  footer.shift = std::memcmp(id3v1, "TAG", 3) == 0 ? ID3v1Size : 0;
+  return footer.ItemsEnd() >= 0 && file.Seek(footer.ItemsEnd()) && file.ReadExact(footer.bytes, FooterSize);
+}
+
+bool LocateFooter(const std::string& fileName, Footer& footer) {
+  platform::File file;
+  return file.Open(fileName, platform::File::Mode::Read) && LocateFooter(file, footer);
+}
+
+// Reads the key up to its zero byte; false when the items end first.
+bool ReadKey(platform::File& file, std::int64_t itemsEnd, std::string& key) {
+  key.clear();
+  while (file.Position() < itemsEnd) {
+    char c;
+    if (!file.ReadExact(&c, 1)) return false;
+    if (c == '\0') return true;
+    key.push_back(c);
+  }
+  return false;
+}
+
+// Reads the items between the position the footer's size gives and the footer. Reads stay
+// inside that range whatever the sizes and the count claim.
+void ReadItems(platform::File& file, const Footer& footer, std::int32_t version, SlotTexts& texts) {
+  const std::int64_t itemsEnd = footer.ItemsEnd();
+  const std::int64_t start = footer.fileSize - footer.shift - std::int64_t{footer.TagSize()};
+  if (start < 0 || !file.Seek(start)) return;
+  std::string key;
+  for (std::uint32_t item = 0; item < footer.ItemCount(); ++item) {
+    std::uint8_t itemHeader[8];
+    if (file.Position() + 8 > itemsEnd || !file.ReadExact(itemHeader, 8)) return;
+    const std::uint32_t valueSize = LittleEndian32(itemHeader);
+    if (!ReadKey(file, itemsEnd, key)) return;
+    const std::int64_t valueStart = file.Position();
+    const std::size_t wanted = static_cast<std::size_t>(
+        std::min<std::int64_t>({valueSize, ValueLimit, itemsEnd - valueStart}));
+    char value[ValueLimit];
+    if (!file.ReadExact(value, wanted)) return;
+    int slot = SlotOfKey(TrimControl(key));
+    if (slot >= 0) {
+      std::string_view text = ValueText(std::string_view(value, wanted));
+      texts[slot] = version > 1000 ? Utf8ValueText(text) : std::string(text);
+    }
+    if (!file.Seek(valueStart + valueSize)) return;
+  }
+}
+
+// Bytes cut off the end by a strip: the APE tag (with its header) and a trailing ID3v1 tag;
+// -1 when the tag claims more than the file holds.
+std::int64_t StrippedLength(const Footer& footer) {
+  std::int64_t tagSize = 0;
+  if (footer.IsApe()) {
+    tagSize = footer.TagSize();
+    if (footer.Flags() & HeaderPresentFlag) tagSize += FooterSize;
+  }
+  std::int64_t cut = footer.shift + tagSize;
+  return cut <= footer.fileSize ? cut : -1;
+}
+
+std::string BuildTag(const SlotTexts& texts) {
+  std::string block;
+  std::uint32_t itemCount = 0;
+  std::int64_t tagSize = FooterSize;
+  for (int slot = 0; slot < SlotCount; ++slot) {
+    const std::string& text = texts[slot];
+    if (text.empty()) continue;
+    AppendLittleEndian32(block, static_cast<std::uint32_t>(text.size() + 1));
+    AppendLittleEndian32(block, 0);
+    block += SlotKeys[slot];
+    block.push_back('\0');
+    block += text;
+    block.push_back('\0');
+    tagSize += static_cast<std::int64_t>(std::strlen(SlotKeys[slot]) + text.size() + 10);
+    ++itemCount;
+  }
+  block += "APETAGEX";
+  AppendLittleEndian32(block, WrittenVersion);
+  AppendLittleEndian32(block, static_cast<std::uint32_t>(tagSize));
+  AppendLittleEndian32(block, itemCount);
+  AppendLittleEndian32(block, 0);
+  block.append(8, '\0');
+  return block;
+}
+
+// The file's trailing ID3v1 tag, or empty text.
+std::string TrailingID3v1(const std::string& fileName) {
+  platform::File file;
+  Footer footer;
+  if (!file.Open(fileName, platform::File::Mode::Read) || !LocateFooter(file, footer) || footer.shift == 0) {
+    return {};
+  }
+  std::string tag(ID3v1Size, '\0');
+  if (!file.Seek(footer.fileSize - ID3v1Size) || !file.ReadExact(tag.data(), tag.size())) return {};
+  return tag;
+}
+
+bool AppendToFile(const std::string& fileName, const std::string& bytes) {
+  platform::File file;
+  if (!file.Open(fileName, platform::File::Mode::ReadWrite)) return false;
+  std::int64_t size = file.Size();
+  return size >= 0 && file.Seek(size) && file.Write(bytes);
+}
+
+std::string Trimmed(const std::string& value) { return std::string(TrimControl(value)); }
+
+}  // namespace
+
+// -----------------------------------------------------------------------------------------
+
 TAPEtag::TAPEtag() { Clear(); }
-void TAPEtag::Clear() {}
-const PropertyTable& TAPEtag::Properties() const { return BaseProperties(); }
-bool TAPEtag::LoadFromFile(const std::string&) { return false; }
-bool TAPEtag::StripFromFile(const std::string&) { return false; }
-bool TAPEtag::WriteToFile(const std::string&) { return false; }
-void TAPEtag::SetTitle(const std::string&) {}
-void TAPEtag::SetArtist(const std::string&) {}
-void TAPEtag::SetAlbum(const std::string&) {}
-void TAPEtag::SetYear(const std::string&) {}
-void TAPEtag::SetGenre(const std::string&) {}
-void TAPEtag::SetComment(const std::string&) {}
-void TAPEtag::SetCopyright(const std::string&) {}
+
+void TAPEtag::Clear() {
+  ClearBase();
+  exists_ = false;
+  version_ = 0;
+  size_ = 0;
+  track_ = 0;
+  for (std::string* text : {&title_, &artist_, &album_, &year_, &genre_, &comment_, &copyright_}) {
+    text->clear();
+  }
+}
+
+namespace {
+
+using TextGetter = const std::string& (TAPEtag::*)() const;
+using TextSetter = void (TAPEtag::*)(const std::string&);
+
+PropertyInfo TextProperty(std::string name, TextGetter get, TextSetter set) {
+  return Published<TAPEtag>(
+      std::move(name), PropKind::ByteString, [get](const TAPEtag& tag) { return (tag.*get)(); },
+      [set](TAPEtag& tag, const PropValue& value) { (tag.*set)(PropText(value)); });
+}
+
+}  // namespace
+
+const PropertyTable& TAPEtag::Properties() const {
+  static const PropertyTable table = DeriveProperties(
+      BaseProperties(),
+      {
+          Published<TAPEtag>("Exists", PropKind::Boolean, [](const TAPEtag& t) { return t.Exists(); }),
+          Published<TAPEtag>("Version", PropKind::Integer, [](const TAPEtag& t) { return std::int64_t{t.Version()}; }),
+          Published<TAPEtag>("Size", PropKind::Integer, [](const TAPEtag& t) { return std::int64_t{t.Size()}; }),
+          TextProperty("Title", &TAPEtag::Title, &TAPEtag::SetTitle),
+          TextProperty("Artist", &TAPEtag::Artist, &TAPEtag::SetArtist),
+          TextProperty("Album", &TAPEtag::Album, &TAPEtag::SetAlbum),
+          Published<TAPEtag>(
+              "Track", PropKind::Byte, [](const TAPEtag& t) { return std::int64_t{t.Track()}; },
+              [](TAPEtag& t, const PropValue& v) { t.SetTrack(static_cast<std::uint8_t>(PropInt(v))); }),
+          TextProperty("Year", &TAPEtag::Year, &TAPEtag::SetYear),
+          TextProperty("Genre", &TAPEtag::Genre, &TAPEtag::SetGenre),
+          TextProperty("Comment", &TAPEtag::Comment, &TAPEtag::SetComment),
+          TextProperty("Copyright", &TAPEtag::Copyright, &TAPEtag::SetCopyright),
+      });
+  return table;
+}
+
+bool TAPEtag::LoadFromFile(const std::string& fileName) {
+  Clear();
+  try {
+    platform::File file;
+    Footer footer;
+    if (!file.Open(fileName, platform::File::Mode::Read) || !LocateFooter(file, footer) || !footer.IsApe()) {
+      return false;
+    }
+    exists_ = true;
+    version_ = static_cast<std::int32_t>(footer.Version());
+    size_ = static_cast<std::int32_t>(footer.TagSize());
+    SlotTexts texts;
+    ReadItems(file, footer, version_, texts);
+    title_ = texts[TitleSlot];
+    artist_ = texts[ArtistSlot];
+    album_ = texts[AlbumSlot];
+    std::string_view track = texts[TrackSlot];
+    track_ = static_cast<std::uint8_t>(PlainNumberOrZero(track.substr(0, track.find('/'))));
+    year_ = texts[YearSlot];
+    genre_ = texts[GenreSlot];
+    comment_ = texts[CommentSlot];
+    copyright_ = texts[CopyrightSlot];
+    SetFileFormat("APE");
+    return true;
+  } catch (...) {
+    Clear();
+    return false;
+  }
+}
+
+bool TAPEtag::StripFromFile(const std::string& fileName) {
+  try {
+    Footer footer;
+    if (!LocateFooter(fileName, footer)) return false;
+    std::int64_t cut = StrippedLength(footer);
+    if (cut < 0 || !platform::ClearAttributes(fileName)) return false;
+    platform::File file;
+    return file.Open(fileName, platform::File::Mode::ReadWrite) && file.Truncate(footer.fileSize - cut);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TAPEtag::WriteToFile(const std::string& fileName) {
+  try {
+    SlotTexts texts = {title_, artist_, album_, track_ != 0 ? std::to_string(track_) : std::string(),
+                       year_,  genre_,  comment_, copyright_};
+    // A trailing ID3v1 tag goes with the strip; it is put back after the new APE tag.
+    std::string id3v1 = TrailingID3v1(fileName);
+    if (!StripFromFile(fileName)) return false;
+    return AppendToFile(fileName, BuildTag(texts) + id3v1);
+  } catch (...) {
+    return false;
+  }
+}
+
+void TAPEtag::SetTitle(const std::string& value) { title_ = Trimmed(value); }
+void TAPEtag::SetArtist(const std::string& value) { artist_ = Trimmed(value); }
+void TAPEtag::SetAlbum(const std::string& value) { album_ = Trimmed(value); }
+void TAPEtag::SetYear(const std::string& value) { year_ = Trimmed(value); }
+void TAPEtag::SetGenre(const std::string& value) { genre_ = Trimmed(value); }
+void TAPEtag::SetComment(const std::string& value) { comment_ = Trimmed(value); }
+void TAPEtag::SetCopyright(const std::string& value) { copyright_ = Trimmed(value); }

@@ -1,4 +1,118 @@
 #include "tags/CDAtrack.h"
 
-// PLACEHOLDER: refuses every file until the reader of this format is built.
-bool TCDAtrack::LoadFromFile(const std::string&) { return false; }
+#include <cstdio>
+#include <cstring>
+
+#include "platform/AppDir.h"
+#include "platform/CodePage.h"
+#include "platform/File.h"
+#include "platform/Profile.h"
+
+namespace {
+
+std::uint16_t Le16At(const std::uint8_t* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+std::uint32_t Le32At(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+void LookUpTexts(TCDAtrackRecord& record) {
+  const std::string iniPath = platform::AppDir() + "cdplayer.ini";
+  const std::string section = TCDAtrack::DiscSection(record.SerialNumber());
+  record.title =
+      platform::ReadProfileString(iniPath, section, std::to_string(record.TrackNumber()), "");
+  record.artist = platform::ReadProfileString(iniPath, section, "artist", "");
+  record.album = platform::ReadProfileString(iniPath, section, "title", "");
+}
+
+}  // namespace
+
+std::uint16_t TCDAtrackRecord::TrackNumber() const { return Le16At(bytes + 22); }
+std::uint32_t TCDAtrackRecord::SerialNumber() const { return Le32At(bytes + 24); }
+std::uint32_t TCDAtrackRecord::StartSectors() const { return Le32At(bytes + 28); }
+std::uint32_t TCDAtrackRecord::LengthSectors() const { return Le32At(bytes + 32); }
+
+TCDAtrack::TCDAtrack() { Clear(); }
+
+void TCDAtrack::Clear() {
+  ClearBase();
+  valid_ = false;
+  title_.clear();
+  artist_.clear();
+  album_.clear();
+  duration_ = 0.0;
+  track_ = 0;
+  position_ = 0.0;
+}
+
+std::string TCDAtrack::DiscSection(std::uint32_t serialNumber) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02X", static_cast<unsigned>(serialNumber));
+  return text;
+}
+
+bool TCDAtrack::IsCdTrackHeader(const TCDAtrackRecord& record) {
+  return std::memcmp(record.bytes, "RIFF", 4) == 0 &&
+         std::memcmp(record.bytes + 8, "CDDAfmt ", 8) == 0;
+}
+
+bool TCDAtrack::ReadTrackFile(const std::string& fileName, TCDAtrackRecord& record) {
+  {
+    platform::File file;
+    if (!file.Open(fileName, platform::File::Mode::Read)) return false;
+    file.Read(record.bytes, sizeof record.bytes);
+  }
+  // Only a CD track file has texts worth looking up; any other file is refused anyway.
+  if (!IsCdTrackHeader(record)) return true;
+  try {
+    LookUpTexts(record);
+  } catch (...) {
+  }
+  return true;
+}
+
+bool TCDAtrack::LoadFromFile(const std::string& fileName) {
+  try {
+    Clear();
+    TCDAtrackRecord record;
+    if (!ReadTrackFile(fileName, record) || !IsCdTrackHeader(record)) {
+      Clear();
+      return false;
+    }
+    valid_ = true;
+    title_ = platform::Cp932ToUtf16(record.title);
+    artist_ = platform::Cp932ToUtf16(record.artist);
+    album_ = platform::Cp932ToUtf16(record.album);
+    duration_ = record.LengthSectors() / SectorsPerSecond;
+    track_ = record.TrackNumber();
+    position_ = record.StartSectors() / SectorsPerSecond;
+    SetFileFormat("CDA");
+    return true;
+  } catch (...) {
+    Clear();
+    return false;
+  }
+}
+
+const PropertyTable& TCDAtrack::Properties() const {
+  using T = TCDAtrack;
+  static const PropertyTable table = DeriveProperties(
+      TsMediaTag::BaseProperties(),
+      {
+          Published<T>("Valid", PropKind::Boolean, [](const T& t) -> PropValue { return t.Valid(); }),
+          Published<T>("Title", PropKind::WideString, [](const T& t) -> PropValue { return t.Title(); }),
+          Published<T>("Artist", PropKind::WideString,
+                       [](const T& t) -> PropValue { return t.Artist(); }),
+          Published<T>("Album", PropKind::WideString, [](const T& t) -> PropValue { return t.Album(); }),
+          Published<T>("Duration", PropKind::Double,
+                       [](const T& t) -> PropValue { return t.Duration(); }),
+          Published<T>("Track", PropKind::Word,
+                       [](const T& t) -> PropValue { return std::int64_t{t.Track()}; }),
+          Published<T>("Position", PropKind::Double,
+                       [](const T& t) -> PropValue { return t.Position(); }),
+      });
+  return table;
+}

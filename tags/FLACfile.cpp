@@ -1,4 +1,87 @@
 #include "tags/FLACfile.h"
 
-// PLACEHOLDER: refuses every file until the reader of this format is built.
-bool TFLACfile::LoadFromFile(const std::string&) { return false; }
+#include <climits>
+
+#include "platform/File.h"
+
+namespace {
+
+constexpr std::size_t StreamInfoBytes = 26;
+// The byte values of "fLaC" add up to this.
+constexpr unsigned SignatureSum = 342;
+
+}  // namespace
+
+TFLACfile::TFLACfile() { Clear(); }
+
+void TFLACfile::Clear() {
+  ClearBase();
+  channels_ = 0;
+  sampleRate_ = 0;
+  bitsPerSample_ = 0;
+  fileLength_ = 0;
+  samples_ = 0;
+  id3v1_ = std::make_unique<TID3v1>();
+  id3v2_ = std::make_unique<TID3v2>();
+}
+
+bool TFLACfile::LoadFromFile(const std::string& fileName) {
+  try {
+    Clear();
+    std::uint8_t b[StreamInfoBytes];
+    std::int64_t size = 0;
+    {
+      platform::File file;
+      if (!file.Open(fileName, platform::File::Mode::Read) || !file.ReadExact(b, sizeof b)) return false;
+      size = file.Size();
+    }
+    if (size < 0) return false;
+    if (unsigned{b[0]} + b[1] + b[2] + b[3] != SignatureSum) return false;
+    fileLength_ = size > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(size);
+    channels_ = static_cast<std::uint8_t>(((b[20] >> 1) & 7) + 1);
+    sampleRate_ = b[18] * 4096 + b[19] * 16 + (b[20] >> 4);
+    bitsPerSample_ = static_cast<std::uint8_t>((b[20] & 1) * 16 + (b[21] >> 4) + 1);
+    samples_ = static_cast<std::int32_t>((std::uint32_t{b[22]} << 24) | (std::uint32_t{b[23]} << 16) |
+                                         (std::uint32_t{b[24]} << 8) | b[25]);
+    SetFileFormat("FRAC");
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TFLACfile::Valid() const {
+  return channels_ > 0 && sampleRate_ > 0 && bitsPerSample_ > 0 && samples_ > 0;
+}
+
+double TFLACfile::Duration() const {
+  return Valid() ? static_cast<double>(samples_) / sampleRate_ : 0.0;
+}
+
+double TFLACfile::Ratio() const {
+  if (!Valid()) return 0.0;
+  const double uncompressed = static_cast<double>(channels_) * samples_ * bitsPerSample_ / 8;
+  return fileLength_ / uncompressed * 100;
+}
+
+const PropertyTable& TFLACfile::Properties() const {
+  using T = TFLACfile;
+  static const PropertyTable table = DeriveProperties(
+      BaseProperties(),
+      {
+          Published<T>("Channels", PropKind::Byte, [](const T& t) { return std::int64_t{t.Channels()}; }),
+          Published<T>("SampleRate", PropKind::Integer, [](const T& t) { return std::int64_t{t.SampleRate()}; }),
+          Published<T>("BitsPerSample", PropKind::Byte,
+                       [](const T& t) { return std::int64_t{t.BitsPerSample()}; }),
+          Published<T>("FileLength", PropKind::Integer, [](const T& t) { return std::int64_t{t.FileLength()}; }),
+          Published<T>("Samples", PropKind::Integer, [](const T& t) { return std::int64_t{t.Samples()}; }),
+          Published<T>("ID3v1", PropKind::Object,
+                       [](const T& t) { return static_cast<TsMediaTag*>(t.ID3v1()); }),
+          Published<T>("ID3v2", PropKind::Object,
+                       [](const T& t) { return static_cast<TsMediaTag*>(t.ID3v2()); }),
+          Published<T>("Valid", PropKind::Boolean, [](const T& t) { return t.Valid(); }),
+          Published<T>("Duration", PropKind::Double, [](const T& t) { return t.Duration(); }),
+          Published<T>("Ratio", PropKind::Double, [](const T& t) { return t.Ratio(); }),
+      });
+  return table;
+}

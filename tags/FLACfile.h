@@ -1,8 +1,45 @@
 #pragma once
+// FLAC: channels, sample rate, bits per sample and sample count from the stream information
+// at the start of the file.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "tags/ID3v1.h"
+#include "tags/ID3v2.h"
 #include "tags/sMediaTag.h"
 
-// PLACEHOLDER: this reader is not built yet; it refuses every file.
 class TFLACfile : public TsMediaTag {
 public:
+  TFLACfile();
+
+  const PropertyTable& Properties() const override;
+  // True when the first four bytes add up to those of "fLaC" (342) and 26 bytes could be read.
   bool LoadFromFile(const std::string& fileName) override;
+
+  std::uint8_t Channels() const { return channels_; }
+  std::int32_t SampleRate() const { return sampleRate_; }
+  std::uint8_t BitsPerSample() const { return bitsPerSample_; }
+  std::int32_t FileLength() const { return fileLength_; }
+  // Low 32 bits of the total sample count.
+  std::int32_t Samples() const { return samples_; }
+  // Embedded tags: cleared on every read, never filled from the file.
+  TID3v1* ID3v1() const { return id3v1_.get(); }
+  TID3v2* ID3v2() const { return id3v2_.get(); }
+  bool Valid() const;
+  // Seconds.
+  double Duration() const;
+  // File size as a percentage of the uncompressed audio.
+  double Ratio() const;
+
+private:
+  void Clear();
+
+  std::uint8_t channels_ = 0;
+  std::int32_t sampleRate_ = 0;
+  std::uint8_t bitsPerSample_ = 0;
+  std::int32_t fileLength_ = 0;
+  std::int32_t samples_ = 0;
+  std::unique_ptr<TID3v1> id3v1_;
+  std::unique_ptr<TID3v2> id3v2_;
 };

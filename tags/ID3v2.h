@@ -1,5 +1,6 @@
 #pragma once
 // The ID3v2 tag at the start of a file: read 2.2 to 2.4, write 2.3, strip.
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -49,6 +50,8 @@ public:
 
 private:
   void Clear();
+  // Sets the text properties from the raw frame data of the 18 known frame slots.
+  void FillFromFrames(const std::array<std::string, 18>& texts);
 
   bool exists_ = false;
   std::uint8_t versionID_ = 0;

@@ -1,4 +1,190 @@
 #include "tags/MPEGplus.h"
 
-// PLACEHOLDER: refuses every file until the reader of this format is built.
-bool TMPEGplus::LoadFromFile(const std::string&) { return false; }
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "platform/File.h"
+
+namespace {
+
+constexpr std::uint32_t StreamVersion7Marker = 0x072B504D;  // "MP+" followed by 07
+constexpr double FrameSamples = 1152.0;
+constexpr double SampleRate = 44100.0;
+
+std::uint32_t Le32At(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+const char* ChannelModeName(std::uint8_t id) {
+  static const char* const names[] = {"Unknown", "Stereo", "Joint Stereo"};
+  return id < std::size(names) ? names[id] : "Unknown";
+}
+
+const char* ProfileName(std::uint8_t id) {
+  static const char* const names[] = {"Unknown", "Thumb", "Radio", "Standard", "Xtreme", "Insane"};
+  return id < std::size(names) ? names[id] : "Unknown";
+}
+
+}  // namespace
+
+TMPEGplus::TMPEGplus() { Clear(); }
+
+TMPEGplus::~TMPEGplus() = default;
+
+void TMPEGplus::Clear() {
+  ClearBase();
+  valid_ = false;
+  channelModeID_ = 0;
+  fileSize_ = 0;
+  frameCount_ = 0;
+  headerBitRate_ = 0;
+  streamVersion_ = 0;
+  profileID_ = 0;
+  id3v1_ = std::make_unique<TID3v1>();
+  id3v2_ = std::make_unique<TID3v2>();
+  apeTag_ = std::make_unique<TAPEtag>();
+}
+
+bool TMPEGplus::ReadStreamHeader(const std::string& fileName, TMPEGplusHeader& header) {
+  platform::File file;
+  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
+  if (!file.Seek(header.id3v2Size)) return false;
+  const std::size_t got = file.Read(header.bytes, sizeof header.bytes);
+  header.fileSize = file.Size();
+  if (got != sizeof header.bytes) return false;
+  for (int i = 0; i < 3; ++i) header.word[i] = Le32At(header.bytes + 4 * i);
+  return true;
+}
+
+std::uint8_t TMPEGplus::DecodeStreamVersion(const TMPEGplusHeader& header) {
+  if (header.word[0] == StreamVersion7Marker) return 7;
+  switch ((header.bytes[1] >> 1) & 0x0F) {
+    case 3: return 4;
+    case 7: return 5;
+    case 11: return 6;
+    default: return 0;
+  }
+}
+
+std::uint8_t TMPEGplus::DecodeChannelMode(const TMPEGplusHeader& header) {
+  if (DecodeStreamVersion(header) == 7) return (header.bytes[11] & 0x40) ? 2 : 1;
+  return (header.bytes[2] & 0x7F) ? 2 : 1;
+}
+
+std::int32_t TMPEGplus::DecodeFrameCount(const TMPEGplusHeader& header) {
+  switch (DecodeStreamVersion(header)) {
+    case 4: return static_cast<std::int32_t>(header.word[1] >> 16);
+    case 5:
+    case 6:
+    case 7: return static_cast<std::int32_t>(header.word[1]);
+    default: return 0;
+  }
+}
+
+std::uint16_t TMPEGplus::DecodeHeaderBitRate(const TMPEGplusHeader& header) {
+  const std::uint8_t version = DecodeStreamVersion(header);
+  if (version == 4 || version == 5) return static_cast<std::uint16_t>(header.word[0] >> 23);
+  return 0;
+}
+
+std::uint8_t TMPEGplus::DecodeProfile(const TMPEGplusHeader& header) {
+  if (DecodeStreamVersion(header) != 7) return 0;
+  switch (header.bytes[10]) {
+    case 0x80: return 1;
+    case 0x90: return 2;
+    case 0xA0: return 3;
+    case 0xB0: return 4;
+    case 0xC0: return 5;
+    default: return 0;
+  }
+}
+
+bool TMPEGplus::LoadFromFile(const std::string& fileName) {
+  try {
+    Clear();
+    TMPEGplusHeader header;
+    if (id3v2_->LoadFromFile(fileName)) header.id3v2Size = id3v2_->Size();
+    if (ReadStreamHeader(fileName, header) && header.fileSize > 0 &&
+        DecodeStreamVersion(header) != 0) {
+      valid_ = true;
+      channelModeID_ = DecodeChannelMode(header);
+      fileSize_ = static_cast<std::int32_t>(
+          std::min<std::int64_t>(header.fileSize, std::numeric_limits<std::int32_t>::max()));
+      frameCount_ = DecodeFrameCount(header);
+      headerBitRate_ = DecodeHeaderBitRate(header);
+      streamVersion_ = DecodeStreamVersion(header);
+      profileID_ = DecodeProfile(header);
+      id3v1_->LoadFromFile(fileName);
+      apeTag_->LoadFromFile(fileName);
+      return true;
+    }
+  } catch (...) {
+  }
+  Clear();
+  return false;
+}
+
+std::string TMPEGplus::ChannelMode() const { return ChannelModeName(channelModeID_); }
+
+std::string TMPEGplus::Profile() const { return ProfileName(profileID_); }
+
+std::uint16_t TMPEGplus::BitRate() const {
+  if (headerBitRate_ != 0) return headerBitRate_;
+  if (frameCount_ <= 0) return 0;
+  std::int64_t audioBytes = static_cast<std::int64_t>(fileSize_) - id3v2_->Size() - apeTag_->Size();
+  if (id3v1_->Exists()) audioBytes -= 128;
+  const double rate = std::nearbyint(static_cast<double>(audioBytes) * 8.0 * 44.1 / frameCount_ / FrameSamples);
+  // A rate outside the 16-bit range is capped rather than wrapped, so that it still
+  // counts as corrupted.
+  return static_cast<std::uint16_t>(std::clamp(rate, 0.0, 65535.0));
+}
+
+double TMPEGplus::Duration() const {
+  if (frameCount_ <= 0) return 0.0;
+  return frameCount_ * FrameSamples / SampleRate;
+}
+
+bool TMPEGplus::Corrupted() const {
+  if (!valid_) return false;
+  const std::uint16_t rate = BitRate();
+  return rate < 16 || rate > 480;
+}
+
+const PropertyTable& TMPEGplus::Properties() const {
+  using T = TMPEGplus;
+  static const PropertyTable table = DeriveProperties(
+      TsMediaTag::BaseProperties(),
+      {
+          Published<T>("Valid", PropKind::Boolean, [](const T& t) -> PropValue { return t.Valid(); }),
+          Published<T>("ChannelModeID", PropKind::Byte,
+                       [](const T& t) -> PropValue { return std::int64_t{t.ChannelModeID()}; }),
+          Published<T>("ChannelMode", PropKind::ByteString,
+                       [](const T& t) -> PropValue { return t.ChannelMode(); }),
+          Published<T>("FileSize", PropKind::Integer,
+                       [](const T& t) -> PropValue { return std::int64_t{t.FileSize()}; }),
+          Published<T>("FrameCount", PropKind::Integer,
+                       [](const T& t) -> PropValue { return std::int64_t{t.FrameCount()}; }),
+          Published<T>("BitRate", PropKind::Word,
+                       [](const T& t) -> PropValue { return std::int64_t{t.BitRate()}; }),
+          Published<T>("StreamVersion", PropKind::Byte,
+                       [](const T& t) -> PropValue { return std::int64_t{t.StreamVersion()}; }),
+          Published<T>("ProfileID", PropKind::Byte,
+                       [](const T& t) -> PropValue { return std::int64_t{t.ProfileID()}; }),
+          Published<T>("Profile", PropKind::ByteString,
+                       [](const T& t) -> PropValue { return t.Profile(); }),
+          Published<T>("ID3v1", PropKind::Object,
+                       [](const T& t) -> PropValue { return static_cast<TsMediaTag*>(t.ID3v1()); }),
+          Published<T>("ID3v2", PropKind::Object,
+                       [](const T& t) -> PropValue { return static_cast<TsMediaTag*>(t.ID3v2()); }),
+          Published<T>("APEtag", PropKind::Object,
+                       [](const T& t) -> PropValue { return static_cast<TsMediaTag*>(t.APEtag()); }),
+          Published<T>("Duration", PropKind::Double,
+                       [](const T& t) -> PropValue { return t.Duration(); }),
+          Published<T>("Corrupted", PropKind::Boolean,
+                       [](const T& t) -> PropValue { return t.Corrupted(); }),
+      });
+  return table;
+}

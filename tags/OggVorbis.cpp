@@ -1,4 +1,348 @@
 #include "tags/OggVorbis.h"
 
-// PLACEHOLDER: refuses every file until the reader of this format is built.
-bool TOggVorbis::LoadFromFile(const std::string&) { return false; }
+#include <array>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "platform/File.h"
+
+namespace {
+
+// "OggS", version, flags, granule position, serial, sequence, checksum, segment count and
+// the largest segment table.
+constexpr std::size_t PageHeaderSize = 282;
+constexpr std::size_t SegmentCountOffset = 26;
+constexpr std::size_t SegmentTableOffset = 27;
+constexpr std::size_t GranuleOffset = 6;
+constexpr std::size_t IdentificationSize = 30;
+constexpr std::size_t PacketSignatureSize = 7;
+// Comment entries count with their first bytes only.
+constexpr std::size_t CommentCut = 250;
+// The end-of-file search for the last page covers 50 blocks of 241 bytes plus 10.
+constexpr std::int64_t LastPageSearchSpan = 50 * 241 + 10;
+constexpr std::int64_t LastPageSearchTail = 10;
+
+enum Entry {
+  VendorEntry, TitleEntry, ArtistEntry, AlbumEntry, TrackEntry, DateEntry, GenreEntry,
+  CommentEntry, PerformerEntry, DescriptionEntry, EntryCount
+};
+
+constexpr const char* FieldNames[EntryCount] = {
+    nullptr, "TITLE", "ARTIST", "ALBUM", "TRACKNUMBER", "DATE", "GENRE", "COMMENT", "PERFORMER", "DESCRIPTION",
+};
+
+struct FileInfo {
+  std::int64_t fileSize = 0;
+  std::int32_t id3v2Size = 0;
+  std::uint8_t channels = 0;
+  std::uint32_t sampleRate = 0;
+  std::int32_t bitRateNominal = 0;
+  std::int32_t samples = 0;
+  std::array<std::string, EntryCount> entries;
+};
+
+std::uint32_t Le32(const std::uint8_t* p) {
+  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// Reads count bytes at position; what the file does not hold stays zero.
+void ReadZeroFilled(platform::File& file, std::int64_t position, std::uint8_t* out, std::size_t count) {
+  std::memset(out, 0, count);
+  if (position >= 0 && file.Seek(position)) file.Read(out, count);
+}
+
+bool HasPacketSignature(const std::uint8_t* bytes, std::uint8_t packetType) {
+  return bytes[0] == packetType && std::memcmp(bytes + 1, "vorbis", 6) == 0;
+}
+
+// Removes the bytes up to and including the space at both ends.
+std::string Trim(std::string_view text) {
+  std::size_t first = 0;
+  std::size_t last = text.size();
+  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
+  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
+  return std::string(text.substr(first, last - first));
+}
+
+// A whole text of an optional sign and decimal digits as a 32-bit integer; 0 otherwise.
+std::int32_t TextToInt(std::string_view text) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return 0;
+  std::int64_t value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return 0;
+    value = value * 10 + (text[i] - '0');
+    if (value > static_cast<std::int64_t>(INT_MAX) + 1) return 0;
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX || value < INT_MIN) return 0;
+  return static_cast<std::int32_t>(value);
+}
+
+// Rounds to the nearest integer, halves to even, and keeps the low 16 bits.
+std::uint16_t RoundToWord(double value) {
+  if (!std::isfinite(value)) return 0;
+  double rounded = std::nearbyint(value);
+  if (rounded >= 9.2e18 || rounded <= -9.2e18) return 0;
+  return static_cast<std::uint16_t>(static_cast<std::int64_t>(rounded) & 0xFFFF);
+}
+
+std::int32_t LeadingTagSize(platform::File& file, std::int64_t fileSize) {
+  std::uint8_t header[10];
+  ReadZeroFilled(file, 0, header, sizeof header);
+  if (std::memcmp(header, "ID3", 3) != 0) return 0;
+  // The size bytes are taken whole, as the tag's writer may not have kept them 7-bit.
+  std::int64_t size = (std::int64_t{header[6]} << 21) + (std::int64_t{header[7]} << 14) +
+                      (std::int64_t{header[8]} << 7) + header[9] + 10;
+  if (header[5] & 0x10) size += 10;
+  return size > fileSize ? 0 : static_cast<std::int32_t>(size);
+}
+
+}  // namespace
+
+std::u16string TOggVorbis::DecodeCommentUtf8(std::string_view bytes) {
+  std::u16string text;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned first = static_cast<unsigned char>(bytes[i]);
+    if (first < 0x80) {
+      text.push_back(static_cast<char16_t>(first));
+      ++i;
+      continue;
+    }
+    const std::size_t length = (first & 0x20) ? 3 : 2;
+    if (i + length > bytes.size()) break;
+    unsigned value = first & 0x1F;
+    bool wellFormed = true;
+    for (std::size_t k = 1; k < length; ++k) {
+      const unsigned next = static_cast<unsigned char>(bytes[i + k]);
+      if (next < 0x80 || next > 0xBF) {
+        wellFormed = false;
+        break;
+      }
+      value = value * 64 + (next & 0x3F);
+    }
+    if (!wellFormed) break;
+    text.push_back(static_cast<char16_t>(value & 0xFFFF));
+    i += length;
+  }
+  return text;
+}
+
+std::int32_t TOggVorbis::TrackFromText(std::string_view text) {
+  std::size_t slash = text.find('/');
+  return TextToInt(slash == std::string_view::npos ? text : text.substr(0, slash));
+}
+
+namespace {
+
+void StoreCommentField(const std::string& text, FileInfo& info) {
+  std::size_t equals = text.find('=');
+  if (equals == std::string::npos) {
+    if (info.entries[VendorEntry].empty()) info.entries[VendorEntry] = text;
+    return;
+  }
+  const std::string name = platform::UpperAscii(std::string_view(text).substr(0, equals));
+  for (int entry = TitleEntry; entry < EntryCount; ++entry) {
+    if (name == FieldNames[entry]) {
+      info.entries[entry] = platform::Utf16ToCp932(TOggVorbis::DecodeCommentUtf8(Trim(std::string_view(text).substr(equals + 1))));
+      return;
+    }
+  }
+}
+
+// One length-prefixed comment string at position, cut to its first bytes; moves position past
+// it. False when the file has no room left for the length.
+bool ReadCommentEntry(platform::File& file, std::int64_t fileSize, std::int64_t& position, FileInfo& info) {
+  if (fileSize - position < 4) return false;
+  std::uint8_t lengthBytes[4];
+  ReadZeroFilled(file, position, lengthBytes, sizeof lengthBytes);
+  const std::uint32_t length = Le32(lengthBytes);
+  position += 4;
+  std::uint8_t text[CommentCut];
+  ReadZeroFilled(file, position, text, length < CommentCut ? length : CommentCut);
+  if (length < CommentCut) std::memset(text + length, 0, CommentCut - length);
+  StoreCommentField(Trim(std::string_view(reinterpret_cast<const char*>(text), CommentCut)), info);
+  position += length;
+  return true;
+}
+
+// The vendor string, the count of comments, then the comments; the count can never make the
+// loop outlast the file, as every comment takes at least its 4-byte length.
+void ReadCommentFields(platform::File& file, std::int64_t position, FileInfo& info) {
+  if (!ReadCommentEntry(file, info.fileSize, position, info)) return;
+  std::uint8_t countBytes[4];
+  ReadZeroFilled(file, position, countBytes, sizeof countBytes);
+  position += 4;
+  const std::uint32_t count = Le32(countBytes);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    if (!ReadCommentEntry(file, info.fileSize, position, info)) return;
+  }
+}
+
+// The granule position of the last page whose header starts in the final stretch of the file,
+// searched backwards from 10 bytes before the end; 0 when there is none.
+std::int32_t LastGranulePosition(platform::File& file, std::int64_t fileSize) {
+  const std::int64_t highest = fileSize - LastPageSearchTail;
+  if (highest < 0) return 0;
+  const std::int64_t start = fileSize > LastPageSearchSpan ? fileSize - LastPageSearchSpan : 0;
+  std::vector<std::uint8_t> tail(static_cast<std::size_t>(fileSize - start));
+  if (!file.Seek(start)) return 0;
+  tail.resize(file.Read(tail.data(), tail.size()));
+  for (std::int64_t at = highest - start; at >= 0; --at) {
+    const std::size_t offset = static_cast<std::size_t>(at);
+    if (offset + GranuleOffset + 4 > tail.size()) continue;
+    if (std::memcmp(&tail[offset], "OggS", 4) == 0) {
+      return static_cast<std::int32_t>(Le32(&tail[offset + GranuleOffset]));
+    }
+  }
+  return 0;
+}
+
+// Fills info from the first two pages and the last one. False when the first page does not
+// carry a Vorbis identification header.
+bool ReadStreamInfo(const std::string& fileName, FileInfo& info) {
+  platform::File file;
+  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
+  info.fileSize = file.Size();
+  if (info.fileSize < 0) return false;
+  info.id3v2Size = LeadingTagSize(file, info.fileSize);
+
+  std::uint8_t page[PageHeaderSize];
+  ReadZeroFilled(file, info.id3v2Size, page, sizeof page);
+  if (std::memcmp(page, "OggS", 4) != 0) return false;
+
+  const std::int64_t identificationAt = info.id3v2Size + SegmentTableOffset + page[SegmentCountOffset];
+  std::uint8_t identification[IdentificationSize];
+  ReadZeroFilled(file, identificationAt, identification, sizeof identification);
+  if (!HasPacketSignature(identification, 1)) return false;
+  info.channels = identification[11];
+  info.sampleRate = Le32(identification + 12);
+  info.bitRateNominal = static_cast<std::int32_t>(Le32(identification + 20));
+
+  // The identification packet fills the first page alone, so the second page follows it.
+  const std::int64_t secondPageAt = identificationAt + IdentificationSize;
+  ReadZeroFilled(file, secondPageAt, page, sizeof page);
+  const std::int64_t commentAt = secondPageAt + SegmentTableOffset + page[SegmentCountOffset];
+  std::uint8_t signature[PacketSignatureSize];
+  ReadZeroFilled(file, commentAt, signature, sizeof signature);
+  if (HasPacketSignature(signature, 3)) ReadCommentFields(file, commentAt + PacketSignatureSize, info);
+
+  info.samples = LastGranulePosition(file, info.fileSize);
+  return true;
+}
+
+}  // namespace
+
+TOggVorbis::TOggVorbis() { Clear(); }
+
+void TOggVorbis::Clear() {
+  ClearBase();
+  fileSize_ = 0;
+  channelModeID_ = 0;
+  sampleRate_ = 0;
+  bitRateNominal_ = 0;
+  samples_ = 0;
+  id3v2Size_ = 0;
+  title_.clear();
+  artist_.clear();
+  album_.clear();
+  track_ = 0;
+  date_.clear();
+  genre_.clear();
+  comment_.clear();
+  vendor_.clear();
+}
+
+bool TOggVorbis::LoadFromFile(const std::string& fileName) {
+  Clear();
+  try {
+    FileInfo info;
+    if (!ReadStreamInfo(fileName, info)) return false;
+    fileSize_ = info.fileSize > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(info.fileSize);
+    samples_ = info.samples;
+    id3v2Size_ = info.id3v2Size;
+    channelModeID_ = info.channels;
+    sampleRate_ = info.sampleRate;
+    bitRateNominal_ = RoundToWord(info.bitRateNominal / 1000.0);
+    const auto& e = info.entries;
+    title_ = e[TitleEntry];
+    artist_ = e[ArtistEntry].empty() ? e[PerformerEntry] : e[ArtistEntry];
+    album_ = e[AlbumEntry];
+    track_ = static_cast<std::uint16_t>(TOggVorbis::TrackFromText(e[TrackEntry]) & 0xFF);
+    date_ = e[DateEntry];
+    genre_ = e[GenreEntry];
+    comment_ = e[CommentEntry].empty() ? e[DescriptionEntry] : e[CommentEntry];
+    vendor_ = e[VendorEntry];
+    SetFileFormat("OggVorbis");
+    return true;
+  } catch (...) {
+    Clear();
+    return false;
+  }
+}
+
+std::string TOggVorbis::ChannelMode() const {
+  static const char* const names[] = {"Unknown", "Mono", "Stereo"};
+  return channelModeID_ < 3 ? names[channelModeID_] : names[0];
+}
+
+double TOggVorbis::Duration() const {
+  if (samples_ > 0) return sampleRate_ == 0 ? 0.0 : static_cast<double>(samples_) / sampleRate_;
+  if (bitRateNominal_ > 0 && channelModeID_ > 0) {
+    return static_cast<double>(fileSize_ - id3v2Size_) / bitRateNominal_ / channelModeID_ / 125 * 2;
+  }
+  return 0.0;
+}
+
+std::uint16_t TOggVorbis::BitRate() const {
+  const double duration = Duration();
+  if (duration <= 0) return 0;
+  return RoundToWord(static_cast<double>(fileSize_ - id3v2Size_) / duration / 125);
+}
+
+bool TOggVorbis::Valid() const {
+  return (channelModeID_ == 1 || channelModeID_ == 2) && sampleRate_ != 0 && Duration() > 0.1 &&
+         BitRate() != 0;
+}
+
+const PropertyTable& TOggVorbis::Properties() const {
+  using T = TOggVorbis;
+  static const PropertyTable table = DeriveProperties(
+      BaseProperties(),
+      {
+          Published<T>("FileSize", PropKind::Integer, [](const T& t) { return std::int64_t{t.FileSize()}; }),
+          Published<T>("ChannelModeID", PropKind::Byte,
+                       [](const T& t) { return std::int64_t{t.ChannelModeID()}; }),
+          Published<T>("ChannelMode", PropKind::ByteString, [](const T& t) { return t.ChannelMode(); }),
+          Published<T>("SampleRate", PropKind::Cardinal, [](const T& t) { return std::int64_t{t.SampleRate()}; }),
+          Published<T>("BitRateNominal", PropKind::Word,
+                       [](const T& t) { return std::int64_t{t.BitRateNominal()}; }),
+          Published<T>("Title", PropKind::ByteString, [](const T& t) { return t.Title(); },
+                       [](T& t, const PropValue& v) { t.SetTitle(PropText(v)); }),
+          Published<T>("Artist", PropKind::ByteString, [](const T& t) { return t.Artist(); },
+                       [](T& t, const PropValue& v) { t.SetArtist(PropText(v)); }),
+          Published<T>("Album", PropKind::ByteString, [](const T& t) { return t.Album(); },
+                       [](T& t, const PropValue& v) { t.SetAlbum(PropText(v)); }),
+          Published<T>("Track", PropKind::Word, [](const T& t) { return std::int64_t{t.Track()}; },
+                       [](T& t, const PropValue& v) { t.SetTrack(static_cast<std::uint16_t>(PropInt(v) & 0xFFFF)); }),
+          Published<T>("Date", PropKind::ByteString, [](const T& t) { return t.Date(); },
+                       [](T& t, const PropValue& v) { t.SetDate(PropText(v)); }),
+          Published<T>("Genre", PropKind::ByteString, [](const T& t) { return t.Genre(); },
+                       [](T& t, const PropValue& v) { t.SetGenre(PropText(v)); }),
+          Published<T>("Comment", PropKind::ByteString, [](const T& t) { return t.Comment(); },
+                       [](T& t, const PropValue& v) { t.SetComment(PropText(v)); }),
+          Published<T>("Vendor", PropKind::ByteString, [](const T& t) { return t.Vendor(); }),
+          Published<T>("Duration", PropKind::Double, [](const T& t) { return t.Duration(); }),
+          Published<T>("BitRate", PropKind::Word, [](const T& t) { return std::int64_t{t.BitRate()}; }),
+          Published<T>("ID3v2", PropKind::Boolean, [](const T& t) { return t.ID3v2(); }),
+          Published<T>("Valid", PropKind::Boolean, [](const T& t) { return t.Valid(); }),
+      });
+  return table;
+}

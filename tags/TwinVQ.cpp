@@ -1,4 +1,186 @@
 #include "tags/TwinVQ.h"
 
-// PLACEHOLDER: refuses every file until the reader of this format is built.
-bool TTwinVQ::LoadFromFile(const std::string&) { return false; }
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "platform/File.h"
+
+namespace {
+
+constexpr std::int64_t FirstChunkOffset = 16;
+constexpr std::size_t ChunkHeaderBytes = 8;
+
+// The low 16 bits of the big-endian 32-bit value at offset.
+std::uint16_t Low16OfBe32(const std::uint8_t* bytes, std::size_t offset) {
+  return static_cast<std::uint16_t>((bytes[offset + 2] << 8) | bytes[offset + 3]);
+}
+
+std::string TrimControlAndSpace(const std::string& text) {
+  auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
+  const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
+  return first < last ? std::string(first, last) : std::string();
+}
+
+std::uint16_t SampleRateFromCode(std::uint16_t code) {
+  switch (code) {
+    case 11: return 11025;
+    case 22: return 22050;
+    case 44: return 44100;
+    default: return static_cast<std::uint16_t>(code * 1000u);
+  }
+}
+
+bool SameId(const std::uint8_t* id, const char* name) { return std::memcmp(id, name, 4) == 0; }
+
+}  // namespace
+
+TTwinVQ::TTwinVQ() { Clear(); }
+
+void TTwinVQ::Clear() {
+  ClearBase();
+  valid_ = false;
+  channelModeID_ = 0;
+  bitRate_ = 0;
+  sampleRate_ = 0;
+  fileSize_ = 0;
+  duration_ = 0.0;
+  title_.clear();
+  comment_.clear();
+  author_.clear();
+  copyright_.clear();
+  originalFile_.clear();
+  album_.clear();
+}
+
+bool TTwinVQ::ReadStreamHeader(const std::string& fileName, TTwinVQHeader& header) {
+  platform::File file;
+  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
+  const std::size_t got = file.Read(header.bytes, sizeof header.bytes);
+  header.fileSize = file.Size();
+  if (got != sizeof header.bytes || header.fileSize < 0) return false;
+  header.headerSize = Low16OfBe32(header.bytes, 12);
+  header.channelMode = Low16OfBe32(header.bytes, 24);
+  header.bitRate = Low16OfBe32(header.bytes, 28);
+  header.sampleRateCode = Low16OfBe32(header.bytes, 32);
+  return true;
+}
+
+bool TTwinVQ::AtChunkListEnd(const std::uint8_t* chunkId) {
+  for (int i = 0; i < 4; ++i) {
+    if (chunkId[i] < 32) return true;
+  }
+  return SameId(chunkId, "DATA");
+}
+
+void TTwinVQ::StoreTextChunk(const std::uint8_t* chunkId, const std::string& text,
+                             TTwinVQHeader& header) {
+  if (SameId(chunkId, "NAME")) header.title = text;
+  else if (SameId(chunkId, "COMT")) header.comment = text;
+  else if (SameId(chunkId, "AUTH")) header.author = text;
+  else if (SameId(chunkId, "(c) ")) header.copyright = text;
+  else if (SameId(chunkId, "FILE")) header.originalFile = text;
+  else if (SameId(chunkId, "ALBM")) header.album = text;
+}
+
+void TTwinVQ::ReadTextChunks(const std::string& fileName, TTwinVQHeader& header) {
+  platform::File file;
+  if (!file.Open(fileName, platform::File::Mode::Read)) return;
+  const std::int64_t size = file.Size();
+  if (!file.Seek(FirstChunkOffset)) return;
+  // Every chunk moves the position forward by at least its 8-byte header, so the walk
+  // ends at the end of the file.
+  while (file.Position() < size) {
+    std::uint8_t chunk[ChunkHeaderBytes];
+    if (!file.ReadExact(chunk, sizeof chunk) || AtChunkListEnd(chunk)) return;
+    const std::uint16_t dataSize = Low16OfBe32(chunk, 4);
+    const std::size_t kept = std::min<std::size_t>(dataSize, TextChunkLimit);
+    std::string text(TextChunkLimit, '\0');
+    if (!file.ReadExact(text.data(), kept)) return;
+    StoreTextChunk(chunk, text, header);
+    if (!file.Seek(file.Position() + (dataSize - kept))) return;
+  }
+}
+
+bool TTwinVQ::LoadFromFile(const std::string& fileName) {
+  try {
+    Clear();
+    TTwinVQHeader header;
+    if (!ReadStreamHeader(fileName, header) || std::memcmp(header.bytes, "TWIN", 4) != 0) {
+      Clear();
+      return false;
+    }
+    valid_ = true;
+    channelModeID_ = header.channelMode == 0 ? 1 : header.channelMode == 1 ? 2 : 0;
+    bitRate_ = static_cast<std::uint8_t>(header.bitRate & 0xFF);
+    sampleRate_ = SampleRateFromCode(header.sampleRateCode);
+    fileSize_ = static_cast<std::uint32_t>(
+        std::min<std::int64_t>(header.fileSize, std::numeric_limits<std::uint32_t>::max()));
+    // A bit rate of 0 leaves the duration unknown, reported as 0.
+    if (header.bitRate != 0) {
+      const double payload = std::fabs(static_cast<double>(fileSize_) - header.headerSize - 20.0);
+      duration_ = payload / 125.0 / header.bitRate;
+    }
+    ReadTextChunks(fileName, header);
+    title_ = TrimControlAndSpace(header.title);
+    comment_ = TrimControlAndSpace(header.comment);
+    author_ = TrimControlAndSpace(header.author);
+    copyright_ = TrimControlAndSpace(header.copyright);
+    originalFile_ = TrimControlAndSpace(header.originalFile);
+    album_ = TrimControlAndSpace(header.album);
+    SetFileFormat("TwinVQ");
+    return true;
+  } catch (...) {
+    Clear();
+    return false;
+  }
+}
+
+std::string TTwinVQ::ChannelMode() const {
+  static const char* const names[] = {"Unknown", "Mono", "Stereo"};
+  return channelModeID_ < std::size(names) ? names[channelModeID_] : "Unknown";
+}
+
+bool TTwinVQ::Corrupted() const {
+  if (!valid_) return false;
+  const bool plausible = channelModeID_ != 0 && bitRate_ >= 8 && bitRate_ <= 192 &&
+                         sampleRate_ >= 8000 && sampleRate_ <= 44100 && duration_ >= 0.1 &&
+                         duration_ <= 10000.0;
+  return !plausible;
+}
+
+const PropertyTable& TTwinVQ::Properties() const {
+  using T = TTwinVQ;
+  static const PropertyTable table = DeriveProperties(
+      TsMediaTag::BaseProperties(),
+      {
+          Published<T>("Valid", PropKind::Boolean, [](const T& t) -> PropValue { return t.Valid(); }),
+          Published<T>("ChannelModeID", PropKind::Byte,
+                       [](const T& t) -> PropValue { return std::int64_t{t.ChannelModeID()}; }),
+          Published<T>("ChannelMode", PropKind::ByteString,
+                       [](const T& t) -> PropValue { return t.ChannelMode(); }),
+          Published<T>("BitRate", PropKind::Byte,
+                       [](const T& t) -> PropValue { return std::int64_t{t.BitRate()}; }),
+          Published<T>("SampleRate", PropKind::Word,
+                       [](const T& t) -> PropValue { return std::int64_t{t.SampleRate()}; }),
+          Published<T>("FileSize", PropKind::Cardinal,
+                       [](const T& t) -> PropValue { return std::int64_t{t.FileSize()}; }),
+          Published<T>("Duration", PropKind::Double,
+                       [](const T& t) -> PropValue { return t.Duration(); }),
+          Published<T>("Title", PropKind::ByteString, [](const T& t) -> PropValue { return t.Title(); }),
+          Published<T>("Comment", PropKind::ByteString,
+                       [](const T& t) -> PropValue { return t.Comment(); }),
+          Published<T>("Author", PropKind::ByteString,
+                       [](const T& t) -> PropValue { return t.Author(); }),
+          Published<T>("Copyright", PropKind::ByteString,
+                       [](const T& t) -> PropValue { return t.Copyright(); }),
+          Published<T>("OriginalFile", PropKind::ByteString,
+                       [](const T& t) -> PropValue { return t.OriginalFile(); }),
+          Published<T>("Album", PropKind::ByteString, [](const T& t) -> PropValue { return t.Album(); }),
+          Published<T>("Corrupted", PropKind::Boolean,
+                       [](const T& t) -> PropValue { return t.Corrupted(); }),
+      });
+  return table;
+}

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -67,6 +68,21 @@ PropertyInfo Published(std::string name, PropKind kind, Get get, Set set) {
 // The table of a derived class: the base's properties followed by its own.
 PropertyTable DeriveProperties(const PropertyTable& base, std::vector<PropertyInfo> own);
 
+// A double in its shortest general form with up to 15 significant digits and "." as the
+// decimal separator: 245.3378, 0.0001, 1E-5, 1E15, -2.5, 0.
+std::string FloatToText(double value);
+
+// The text of a value of the given kind: integers in decimal, Boolean "True"/"False",
+// doubles by FloatToText, short and byte strings as stored, wide strings in code page 932,
+// records and objects empty.
+std::string PropValueToText(PropKind kind, const PropValue& value);
+
+// The value of the given kind that a text stands for: integers and doubles in decimal
+// (0 when the text is not a number), Boolean by identifier ignoring letter case, strings as
+// they are. Empty when the text cannot become a value of the kind (an unknown Boolean
+// identifier, a record, an object).
+std::optional<PropValue> PropValueFromText(PropKind kind, const std::string& text);
+
 class TsMediaTag {
 public:
   TsMediaTag();
@@ -80,6 +96,8 @@ public:
   static const PropertyTable& BaseProperties();
   // Finds a published property by name, ignoring letter case; null when not published.
   const PropertyInfo* FindProperty(std::string_view name) const;
+  // The published property called name as text (PropValueToText); empty when not published.
+  std::string PropertyText(std::string_view name);
 
   // True when the file is of this reader's kind. Clears all fields first. Never throws.
   virtual bool LoadFromFile(const std::string& fileName);

@@ -1,0 +1,183 @@
+#include "platform/TextCompare.h"
+
+#include <memory>
+#include <vector>
+
+#include <unicode/coll.h>
+#include <unicode/locid.h>
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
+#include "platform/CodePage.h"
+
+namespace platform {
+
+namespace {
+
+constexpr char16_t kReplacement = u'\uFFFD';
+// Undecodable bytes are kept apart in the fold as lone low surrogates U+DC80..U+DCFF
+// (case folding leaves lone surrogates alone), so that "\x80" and "\xA0" stay different keys.
+constexpr char16_t kEscapeBase = 0xDC00;
+
+// Replaces each U+FFFD that stands for an undecodable byte by the escape of that byte.
+// Code page 932 decodes to the BMP only, so every output unit is one input character and
+// every U+FFFD one input byte; when the walk does not line up, the text is left as it is.
+std::u16string EscapeUndecodableBytes(std::string_view text, std::u16string decoded) {
+  std::u16string escaped = decoded;
+  std::size_t in = 0;
+  for (char16_t& unit : escaped) {
+    if (in >= text.size()) return decoded;
+    const auto byte = static_cast<unsigned char>(text[in]);
+    if (unit == kReplacement) {
+      if (byte < 0x80) return decoded;
+      unit = static_cast<char16_t>(kEscapeBase + byte);
+      ++in;
+    } else {
+      in += (IsDBCSLeadByte(byte) && in + 1 < text.size()) ? 2 : 1;
+    }
+  }
+  return in == text.size() ? escaped : decoded;
+}
+
+std::u16string FoldUtf16(const std::u16string& text) {
+  if (text.empty()) return text;
+  std::u16string folded(text.size(), u'\0');
+  UErrorCode status = U_ZERO_ERROR;
+  int32_t length = u_strFoldCase(folded.data(), static_cast<int32_t>(folded.size()), text.data(),
+                                 static_cast<int32_t>(text.size()), U_FOLD_CASE_DEFAULT, &status);
+  if (status == U_BUFFER_OVERFLOW_ERROR) {
+    // Full folding can lengthen the text ("ß" -> "ss").
+    folded.assign(static_cast<std::size_t>(length), u'\0');
+    status = U_ZERO_ERROR;
+    length = u_strFoldCase(folded.data(), length, text.data(), static_cast<int32_t>(text.size()),
+                           U_FOLD_CASE_DEFAULT, &status);
+  }
+  if (U_FAILURE(status)) return text;
+  folded.resize(static_cast<std::size_t>(length));
+  return folded;
+}
+
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+std::u16string FoldAscii(std::string_view text) {
+  std::u16string folded(text.size(), u'\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    folded[i] = static_cast<char16_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  return folded;
+}
+
+// The folded UTF-16 unit of every code page 932 character, worked out once through the
+// converter and ICU, so that folding a key is a walk over its bytes.
+class FoldTable {
+public:
+  static constexpr char16_t kNoCharacter = 0xFFFF;  // not a character of the code page
+  static constexpr char16_t kExpands = 0xFFFE;      // folds to more than one unit
+
+  FoldTable() : single_(256, kNoCharacter), pairs_(256 * 256, kNoCharacter) {
+    for (int b = 0; b < 256; ++b) {
+      const auto lead = static_cast<unsigned char>(b);
+      if (IsDBCSLeadByte(lead)) {
+        for (int t = 0x40; t <= 0xFC; ++t) pairs_[b * 256 + t] = FoldOf({static_cast<char>(b), static_cast<char>(t)});
+      } else {
+        single_[b] = FoldOf(std::string(1, static_cast<char>(b)));
+      }
+    }
+  }
+
+  char16_t Single(unsigned char b) const { return single_[b]; }
+  char16_t Pair(unsigned char lead, unsigned char trail) const { return pairs_[lead * 256 + trail]; }
+
+private:
+  static char16_t FoldOf(const std::string& character) {
+    const std::u16string wide = Cp932ToUtf16(character);
+    if (wide.size() != 1 || wide[0] == kReplacement) return kNoCharacter;
+    const std::u16string folded = FoldUtf16(wide);
+    return folded.size() == 1 ? folded[0] : kExpands;
+  }
+
+  std::vector<char16_t> single_;
+  std::vector<char16_t> pairs_;
+};
+
+const FoldTable& Folds() {
+  static const FoldTable table;
+  return table;
+}
+
+// The fold by table; false when a character needs ICU's folding of the whole text.
+bool FoldByTable(std::string_view text, std::u16string& folded) {
+  const FoldTable& table = Folds();
+  folded.clear();
+  folded.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    char16_t unit = FoldTable::kNoCharacter;
+    std::size_t length = 1;
+    if (!IsDBCSLeadByte(byte)) {
+      unit = table.Single(byte);
+    } else if (i + 1 < text.size()) {
+      unit = table.Pair(byte, static_cast<unsigned char>(text[i + 1]));
+      if (unit != FoldTable::kNoCharacter) length = 2;
+    }
+    if (unit == FoldTable::kExpands) return false;
+    folded.push_back(unit == FoldTable::kNoCharacter ? static_cast<char16_t>(kEscapeBase + byte) : unit);
+    i += length;
+  }
+  return true;
+}
+
+// The "ja" collator at tertiary strength, made once; null when ICU has no collation data.
+const icu::Collator* JapaneseCollator() {
+  static const std::unique_ptr<icu::Collator> collator = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::Collator> made(icu::Collator::createInstance(icu::Locale("ja"), status));
+    if (U_FAILURE(status) || !made) return std::unique_ptr<icu::Collator>();
+    made->setStrength(icu::Collator::TERTIARY);
+    return made;
+  }();
+  return collator.get();
+}
+
+int Sign(int value) { return value < 0 ? -1 : (value > 0 ? 1 : 0); }
+
+}  // namespace
+
+std::u16string CaseFold(std::string_view text) {
+  // Plain ASCII (most keys) folds without conversion; the result is the same as ICU's.
+  if (IsAscii(text)) return FoldAscii(text);
+  std::u16string folded;
+  if (FoldByTable(text, folded)) return folded;
+  std::u16string wide = Cp932ToUtf16(text);
+  if (wide.find(kReplacement) != std::u16string::npos)
+    wide = EscapeUndecodableBytes(text, std::move(wide));
+  return FoldUtf16(wide);
+}
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  return CaseFold(a) == CaseFold(b);
+}
+
+int CompareLocale(std::string_view a, std::string_view b) {
+  const std::u16string wideA = Cp932ToUtf16(a);
+  const std::u16string wideB = Cp932ToUtf16(b);
+  if (const icu::Collator* collator = JapaneseCollator()) {
+    UErrorCode status = U_ZERO_ERROR;
+    UCollationResult result =
+        collator->compare(wideA.data(), static_cast<int32_t>(wideA.size()), wideB.data(),
+                          static_cast<int32_t>(wideB.size()), status);
+    // Texts that the collator holds equal (hiragana and katakana are equal at this strength)
+    // are put in code-unit order, so that the order is total and a list sorts the same way
+    // every time.
+    if (U_SUCCESS(status) && result != UCOL_EQUAL) return static_cast<int>(result);
+  }
+  return Sign(wideA.compare(wideB));
+}
+
+}  // namespace platform

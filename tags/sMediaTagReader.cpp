@@ -1,0 +1,275 @@
+#include "tags/sMediaTagReader.h"
+
+#include "platform/CodePage.h"
+#include "tags/AACfile.h"
+#include "tags/CDAtrack.h"
+#include "tags/FLACfile.h"
+#include "tags/MP4file.h"
+#include "tags/MPEGaudio.h"
+#include "tags/MPEGplus.h"
+#include "tags/Monkey.h"
+#include "tags/OggVorbis.h"
+#include "tags/TwinVQ.h"
+#include "tags/WAVfile.h"
+#include "tags/WMAfile.h"
+
+namespace {
+
+// Fixed slots of the reader table.
+enum ReaderSlot : std::size_t {
+  ExtensionSlotIndex = 0,
+  WMAfileSlot,
+  MPEGaudioSlot,
+  MPEGplusSlot,
+  MP4fileSlot,
+  OggVorbisSlot,
+  MonkeySlot,
+  AACfileSlot,
+  FLACfileSlot,
+  TwinVQSlot,
+  WAVfileSlot,
+  CDAtrackSlot,
+};
+
+struct ExtensionRule {
+  std::string_view patterns;
+  ReaderSlot slot;  // the fixed slot whose class the patterns choose
+};
+
+// Tested in this order; the first list that matches chooses the class for slot 0.
+constexpr ExtensionRule ExtensionRules[] = {
+    {"*.aac", AACfileSlot},      {"*.ape", MonkeySlot},         {"*.cda", CDAtrackSlot},
+    {"*.flac;*.fla", FLACfileSlot}, {"*.ogg", OggVorbisSlot},   {"*.vqf;*.svf", TwinVQSlot},
+    {"*.wav", WAVfileSlot},      {"*.asf;*.wma", WMAfileSlot}, {"*.mp?;*.rmp", MPEGaudioSlot},
+    {"*.m4a", MP4fileSlot},
+};
+
+constexpr std::string_view EmbeddedTagNames[] = {"ID3v2", "ID3v1", "APEtag"};
+
+bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
+  return platform::UpperAscii(a) == platform::UpperAscii(b);
+}
+
+// The tag object that `owner` publishes under `name`; null when it publishes none (a
+// property of another kind with that name is not an embedded tag).
+TsMediaTag* EmbeddedTag(TsMediaTag& owner, std::string_view name) {
+  const PropertyInfo* info = owner.FindProperty(name);
+  if (!info || info->kind != PropKind::Object || !info->get) return nullptr;
+  const PropValue value = info->get(owner);
+  const auto* tag = std::get_if<TsMediaTag*>(&value);
+  return tag ? *tag : nullptr;
+}
+
+std::vector<TsMediaTag*> EmbeddedTags(TsMediaTag& owner) {
+  std::vector<TsMediaTag*> tags;
+  for (std::string_view name : EmbeddedTagNames) {
+    if (TsMediaTag* tag = EmbeddedTag(owner, name)) tags.push_back(tag);
+  }
+  return tags;
+}
+
+// Sets one property from text; false when the property is read-only or the text cannot
+// become a value of its kind (the caller then stops).
+bool SetPropertyFromText(TsMediaTag& object, const PropertyInfo& info, const std::string& text) {
+  if (!info.set) return false;
+  const std::optional<PropValue> value = PropValueFromText(info.kind, text);
+  if (!value) return false;
+  info.set(object, *value);
+  return true;
+}
+
+// Length in bytes of the character starting at pos.
+std::size_t CharLength(std::string_view text, std::size_t pos) {
+  return platform::CharNext(text, pos) - pos;
+}
+
+bool SameChar(std::string_view a, std::size_t aPos, std::size_t aLength, std::string_view b,
+              std::size_t bPos, std::size_t bLength) {
+  if (aLength != bLength) return false;
+  if (aLength == 1) return platform::UpperAsciiChar(a[aPos]) == platform::UpperAsciiChar(b[bPos]);
+  return a.substr(aPos, aLength) == b.substr(bPos, bLength);
+}
+
+// Whether sub occurs in text at the character boundary pos, character by character.
+bool OccursAt(std::string_view text, std::size_t pos, std::string_view sub) {
+  std::size_t s = 0;
+  while (s < sub.size()) {
+    if (pos >= text.size()) return false;
+    const std::size_t subLength = CharLength(sub, s);
+    const std::size_t textLength = CharLength(text, pos);
+    if (!SameChar(text, pos, textLength, sub, s, subLength)) return false;
+    s += subLength;
+    pos += textLength;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::size_t> FindLastText(std::string_view text, std::string_view sub) {
+  std::optional<std::size_t> last;
+  for (std::size_t pos = 0;; pos = platform::CharNext(text, pos)) {
+    if (OccursAt(text, pos, sub)) last = pos;
+    if (pos >= text.size()) break;
+  }
+  return last;
+}
+
+bool MatchPattern(std::string_view name, std::string_view pattern) {
+  std::size_t n = 0;
+  std::size_t p = 0;
+  while (n < name.size()) {
+    if (p >= pattern.size()) return false;
+    if (pattern[p] == '?') {
+      n = platform::CharNext(name, n);
+      p = platform::CharNext(pattern, p);
+      continue;
+    }
+    if (pattern[p] == '*') {
+      const std::string_view rest = pattern.substr(p + 1);
+      if (rest.empty()) return true;
+      const std::string_view segment = rest.substr(0, rest.find_first_of("?*"));
+      const std::optional<std::size_t> hit = FindLastText(name.substr(n), segment);
+      if (!hit) return false;
+      // Characters only match characters of the same byte length, so the occurrence
+      // spans exactly segment.size() bytes of the name.
+      n += *hit + segment.size();
+      p += 1 + segment.size();
+      continue;
+    }
+    const std::size_t nameLength = CharLength(name, n);
+    const std::size_t patternLength = CharLength(pattern, p);
+    if (!SameChar(name, n, nameLength, pattern, p, patternLength)) return false;
+    n += nameLength;
+    p += patternLength;
+  }
+  const std::string_view rest = pattern.substr(p);
+  return rest.empty() || rest == "*";
+}
+
+bool MatchPattern(const char* name, const char* pattern) {
+  if (!name || !pattern) return false;
+  return MatchPattern(std::string_view(name), std::string_view(pattern));
+}
+
+bool MatchPatternList(std::string_view name, std::string_view patterns, std::string_view separator) {
+  std::size_t pieceStart = 0;
+  std::size_t pos = 0;
+  while (pos < patterns.size()) {
+    if (!separator.empty() && patterns.substr(pos, separator.size()) == separator) {
+      if (MatchPattern(name, patterns.substr(pieceStart, pos - pieceStart))) return true;
+      pos += separator.size();
+      pieceStart = pos;
+    } else {
+      pos = platform::CharNext(patterns, pos);
+    }
+  }
+  return MatchPattern(name, patterns.substr(pieceStart));
+}
+
+TsMediaTagReader::ReaderClassTable& TsMediaTagReader::ReaderClasses() {
+  static ReaderClassTable table = [] {
+    ReaderClassTable slots{};
+    slots[WMAfileSlot] = &CreateReader<TWMAfile>;
+    slots[MPEGaudioSlot] = &CreateReader<TMPEGaudio>;
+    slots[MPEGplusSlot] = &CreateReader<TMPEGplus>;
+    slots[MP4fileSlot] = &CreateReader<TMP4file>;
+    slots[OggVorbisSlot] = &CreateReader<TOggVorbis>;
+    slots[MonkeySlot] = &CreateReader<TMonkey>;
+    slots[AACfileSlot] = &CreateReader<TAACfile>;
+    slots[FLACfileSlot] = &CreateReader<TFLACfile>;
+    slots[TwinVQSlot] = &CreateReader<TTwinVQ>;
+    slots[WAVfileSlot] = &CreateReader<TWAVfile>;
+    slots[CDAtrackSlot] = &CreateReader<TCDAtrack>;
+    return slots;
+  }();
+  return table;
+}
+
+ReaderFactory TsMediaTagReader::ExtensionSlot() { return ReaderClasses()[ExtensionSlotIndex]; }
+
+void TsMediaTagReader::ResetExtensionSlot() { ReaderClasses()[ExtensionSlotIndex] = nullptr; }
+
+bool TsMediaTagReader::Open(const std::string& fileName) {
+  current_.reset();
+  ReaderClassTable& classes = ReaderClasses();
+  for (const ExtensionRule& rule : ExtensionRules) {
+    if (MatchPatternList(fileName, rule.patterns, ";")) {
+      classes[ExtensionSlotIndex] = classes[rule.slot];
+      break;
+    }
+  }
+  for (ReaderFactory factory : classes) {
+    if (!factory) continue;
+    try {
+      current_ = factory();
+      if (current_ && current_->LoadFromFile(fileName)) return true;
+    } catch (...) {
+      // A reader that fails on a file counts as refusing it.
+    }
+    current_.reset();
+  }
+  return false;
+}
+
+std::string TsMediaTagReader::GetValue(const std::string& name) const {
+  if (!current_ || name.empty()) return {};
+  std::string value = current_->PropertyText(name);
+  if (!value.empty()) return value;
+  for (TsMediaTag* tag : EmbeddedTags(*current_)) {
+    value = tag->PropertyText(name);
+    if (!value.empty()) break;
+  }
+  return value;
+}
+
+void TsMediaTagReader::SetValue(const std::string& name, const std::string& value) {
+  if (!current_ || name.empty()) return;
+  try {
+    if (const PropertyInfo* info = current_->FindProperty(name)) {
+      if (!SetPropertyFromText(*current_, *info, value)) return;
+    }
+    for (TsMediaTag* tag : EmbeddedTags(*current_)) {
+      if (const PropertyInfo* info = tag->FindProperty(name)) {
+        if (!SetPropertyFromText(*tag, *info, value)) return;
+      }
+    }
+  } catch (...) {
+    // A setter that fails ends the operation.
+  }
+}
+
+bool TsMediaTagReader::StripTags(const std::string& fileName) {
+  if (!current_ || fileName.empty()) return false;
+  bool result = current_->StripFromFile(fileName);
+  for (TsMediaTag* tag : EmbeddedTags(*current_)) result = tag->StripFromFile(fileName);
+  return result;
+}
+
+bool TsMediaTagReader::WriteTags(const std::string& fileName) {
+  if (!current_ || fileName.empty()) return false;
+  bool result = current_->WriteToFile(fileName);
+  for (TsMediaTag* tag : EmbeddedTags(*current_)) result = tag->WriteToFile(fileName);
+  return result;
+}
+
+std::optional<std::vector<std::string>> TsMediaTagReader::PropertyNames() const {
+  if (!current_) return std::nullopt;
+  try {
+    std::vector<std::string> names;
+    auto addNames = [&names](const TsMediaTag& object) {
+      for (const PropertyInfo& info : object.Properties()) {
+        bool present = false;
+        for (const std::string& known : names) {
+          if (SameNameIgnoringCase(known, info.name)) { present = true; break; }
+        }
+        if (!present) names.push_back(info.name);
+      }
+    };
+    addNames(*current_);
+    for (TsMediaTag* tag : EmbeddedTags(*current_)) addNames(*tag);
+    return names;
+  } catch (...) {
+    return std::nullopt;
+  }
+}

@@ -1,0 +1,62 @@
+#pragma once
+// The tag dispatcher: chooses the reader for a file and answers values by property name,
+// from the reader's own properties or from the tags it carries (ID3v2, ID3v1, APEtag).
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tags/sMediaTag.h"
+
+class TsMediaTagReader {
+public:
+  static constexpr std::size_t ReaderSlotCount = 12;
+  using ReaderClassTable = std::array<ReaderFactory, ReaderSlotCount>;
+
+  TsMediaTagReader() = default;
+  ~TsMediaTagReader() = default;
+  TsMediaTagReader(const TsMediaTagReader&) = delete;
+  TsMediaTagReader& operator=(const TsMediaTagReader&) = delete;
+
+  // Tries the reader chosen by the file's extension, then the fixed readers; true when one
+  // accepted the file (it is then Current). Never throws.
+  bool Open(const std::string& fileName);
+  // Removes (writes) the tags of Current and of its embedded tags; the result of the last call.
+  bool StripTags(const std::string& fileName);
+  bool WriteTags(const std::string& fileName);
+  // The property names of Current, then those of its embedded tags, each once; empty when
+  // there is no Current.
+  std::optional<std::vector<std::string>> PropertyNames() const;
+  // The value of the named property as code page 932 text; empty when nothing answers.
+  std::string GetValue(const std::string& name) const;
+  void GetValue(const std::string& name, std::string& value) const { value = GetValue(name); }
+  // Sets the named property on Current and on each embedded tag that publishes it.
+  // Every failure ends the operation silently.
+  void SetValue(const std::string& name, const std::string& value);
+
+  // The reader that accepted the last opened file; null when none.
+  TsMediaTag* Current() const { return current_.get(); }
+
+  // The class-wide table of reader classes. Slot 0 holds the class chosen by the most recent
+  // file name that matched an extension pattern (empty at start); slots 1 to 11 are fixed.
+  // Tests may replace entries (and must put the previous table back).
+  static ReaderClassTable& ReaderClasses();
+  // The class in slot 0 (null when empty) and a way back to the empty slot.
+  static ReaderFactory ExtensionSlot();
+  static void ResetExtensionSlot();
+
+private:
+  std::unique_ptr<TsMediaTag> current_;
+};
+
+// Pattern matching on code page 932 names: case-insensitive (ASCII letters), a double-byte
+// character counting as one character. "*" is greedy and never backtracks.
+bool MatchPatternList(std::string_view name, std::string_view patterns, std::string_view separator);
+bool MatchPattern(std::string_view name, std::string_view pattern);
+// An absent (null) name or pattern never matches.
+bool MatchPattern(const char* name, const char* pattern);
+// Byte position of the last occurrence of sub in text (case-insensitive, starting only at
+// character boundaries); none when sub does not occur. An empty sub is found at the end.
+std::optional<std::size_t> FindLastText(std::string_view text, std::string_view sub);

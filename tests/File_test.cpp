@@ -1,0 +1,263 @@
+#include "platform/File.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+
+#include "TestSupport.h"
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+
+namespace {
+
+using platform::File;
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+namespace fs = std::filesystem;
+
+std::string Pattern(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 251) & 0xFF);
+  return bytes;
+}
+
+std::string ReadAt(File& file, std::int64_t position, std::size_t count) {
+  std::string bytes(count, '\0');
+  EXPECT_TRUE(file.Seek(position));
+  bytes.resize(file.Read(bytes.data(), count));
+  return bytes;
+}
+
+std::size_t EntriesIn(const fs::path& folder) {
+  return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+TEST(FileOpen, ModesAndFailures) {
+  TempDir dir;
+  const std::string path = dir.File("a.bin");
+  File file;
+  EXPECT_FALSE(file.Open(path, File::Mode::Read));
+  EXPECT_FALSE(file.Open(path, File::Mode::ReadWrite));
+  EXPECT_FALSE(fs::exists(path));
+  EXPECT_FALSE(file.Open(dir.path().string(), File::Mode::Read));  // a folder
+  EXPECT_FALSE(file.Open("", File::Mode::Read));
+  EXPECT_FALSE(file.IsOpen());
+  EXPECT_EQ(file.Size(), -1);
+  char byte;
+  EXPECT_EQ(file.Read(&byte, 1), 0u);
+  EXPECT_FALSE(file.Write("x"));
+
+  WriteBytes(path, "old content");
+  ASSERT_TRUE(file.Open(path, File::Mode::Read));
+  EXPECT_EQ(file.Size(), 11);
+  EXPECT_FALSE(file.Write("x"));  // read-only
+  EXPECT_FALSE(file.Truncate(0));
+  file.Close();
+  EXPECT_EQ(ReadBytes(path), "old content");
+
+  ASSERT_TRUE(file.Open(path, File::Mode::ReadWrite));
+  EXPECT_TRUE(file.Write("NEW"));
+  file.Close();
+  EXPECT_EQ(ReadBytes(path), "NEW content");
+
+  ASSERT_TRUE(file.Open(path, File::Mode::Create));  // empties an existing file
+  EXPECT_EQ(file.Size(), 0);
+  file.Close();
+  EXPECT_EQ(ReadBytes(path), "");
+}
+
+TEST(FileRead, ShortReadsAtTheEndAndPastIt) {
+  TempDir dir;
+  const std::string path = dir.File("a.bin");
+  WriteBytes(path, "0123456789");
+  File file;
+  ASSERT_TRUE(file.Open(path, File::Mode::Read));
+  char buffer[16] = {};
+  ASSERT_TRUE(file.Seek(7));
+  EXPECT_EQ(file.Read(buffer, 16), 3u);
+  EXPECT_EQ(std::string(buffer, 3), "789");
+  EXPECT_EQ(file.Position(), 10);
+  EXPECT_EQ(file.Read(buffer, 1), 0u);
+
+  ASSERT_TRUE(file.Seek(8));
+  EXPECT_FALSE(file.ReadExact(buffer, 3));
+  ASSERT_TRUE(file.Seek(7));
+  EXPECT_TRUE(file.ReadExact(buffer, 3));
+
+  // Seeking past the end is allowed; reading there gives nothing.
+  EXPECT_TRUE(file.Seek(1000));
+  EXPECT_EQ(file.Position(), 1000);
+  EXPECT_EQ(file.Read(buffer, 4), 0u);
+  EXPECT_TRUE(file.ReadBytes(4).empty());
+  EXPECT_FALSE(file.Seek(-1));
+
+  // ReadBytes never holds more than the file has, whatever is asked for.
+  ASSERT_TRUE(file.Seek(4));
+  const std::vector<std::uint8_t> rest = file.ReadBytes(std::size_t(1) << 40);
+  EXPECT_EQ(std::string(rest.begin(), rest.end()), "456789");
+  EXPECT_EQ(file.Position(), 10);
+}
+
+TEST(FileRead, CachedReadsMatchTheFileAtRandomPositions) {
+  TempDir dir;
+  const std::string path = dir.File("big.bin");
+  const std::string content = Pattern(100'000);
+  WriteBytes(path, content);
+  File file;
+  ASSERT_TRUE(file.Open(path, File::Mode::Read));
+  std::mt19937 random(7);
+  for (int i = 0; i < 2000; ++i) {
+    const std::int64_t position = random() % 101'000;
+    const std::size_t count = (i % 10 == 0) ? random() % 40'000 : random() % 64;
+    const std::string expected = position < 100'000 ? content.substr(position, count) : std::string();
+    ASSERT_EQ(ReadAt(file, position, count), expected) << position << " " << count;
+  }
+  // Field by field across the cache's edges.
+  ASSERT_TRUE(file.Seek(16 * 1024 - 3));
+  std::string fields;
+  for (int i = 0; i < 4; ++i) {
+    char two[2];
+    ASSERT_TRUE(file.ReadExact(two, 2));
+    fields.append(two, 2);
+  }
+  EXPECT_EQ(fields, content.substr(16 * 1024 - 3, 8));
+}
+
+TEST(FileRead, TheCacheFollowsWritesAndTruncation) {
+  TempDir dir;
+  const std::string path = dir.File("a.bin");
+  WriteBytes(path, Pattern(1000));
+  File file;
+  ASSERT_TRUE(file.Open(path, File::Mode::ReadWrite));
+  EXPECT_EQ(ReadAt(file, 100, 4), Pattern(1000).substr(100, 4));  // fills the cache
+
+  ASSERT_TRUE(file.Seek(102));
+  ASSERT_TRUE(file.Write("WXYZ"));
+  EXPECT_EQ(file.Position(), 106);
+  EXPECT_EQ(ReadAt(file, 100, 8), Pattern(1000).substr(100, 2) + "WXYZ" + Pattern(1000).substr(106, 2));
+
+  ASSERT_TRUE(file.Truncate(103));
+  EXPECT_EQ(file.Size(), 103);
+  EXPECT_EQ(ReadAt(file, 100, 8), Pattern(1000).substr(100, 2) + "W");
+  EXPECT_EQ(ReadAt(file, 500, 4), "");
+
+  // Extending by truncation gives zero bytes; the position stays where it was.
+  ASSERT_TRUE(file.Seek(50));
+  ASSERT_TRUE(file.Truncate(110));
+  EXPECT_EQ(file.Position(), 50);
+  EXPECT_EQ(ReadAt(file, 102, 8), "W" + std::string(7, '\0'));
+
+  // Writing past the end leaves a zero-filled gap.
+  ASSERT_TRUE(file.Seek(120));
+  ASSERT_TRUE(file.Write("end"));
+  EXPECT_EQ(file.Size(), 123);
+  EXPECT_EQ(ReadAt(file, 108, 15), std::string(12, '\0') + "end");
+  file.Close();
+  EXPECT_EQ(ReadBytes(path).size(), 123u);
+}
+
+TEST(FileRead, AMovedFileKeepsItsPositionAndDescriptor) {
+  TempDir dir;
+  const std::string path = dir.File("a.bin");
+  WriteBytes(path, "abcdef");
+  File first;
+  ASSERT_TRUE(first.Open(path, File::Mode::Read));
+  ASSERT_TRUE(first.Seek(2));
+  File second(std::move(first));
+  EXPECT_FALSE(first.IsOpen());
+  EXPECT_EQ(second.Position(), 2);
+  char c;
+  ASSERT_EQ(second.Read(&c, 1), 1u);
+  EXPECT_EQ(c, 'c');
+  File third;
+  third = std::move(second);
+  EXPECT_EQ(third.ReadBytes(10).size(), 3u);
+}
+
+TEST(WholeFile, ReadAndReplace) {
+  TempDir dir;
+  const std::string path = dir.File("list.lst");
+  std::string content = "stale";
+  EXPECT_FALSE(platform::ReadWholeFile(path, content));
+  EXPECT_TRUE(content.empty());
+
+  ASSERT_TRUE(platform::ReplaceFileContent(path, "first\r\n"));
+  ASSERT_TRUE(platform::ReadWholeFile(path, content));
+  EXPECT_EQ(content, "first\r\n");
+  ::chmod(path.c_str(), 0640);
+  ASSERT_TRUE(platform::ReplaceFileContent(path, ""));
+  ASSERT_TRUE(platform::ReadWholeFile(path, content));
+  EXPECT_EQ(content, "");
+  struct stat info {};
+  ASSERT_EQ(::stat(path.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);  // the replacement keeps the permissions
+  EXPECT_EQ(EntriesIn(dir.path()), 1u);   // no temporary file left
+}
+
+TEST(WholeFile, AFailedReplacementLeavesTheTargetAndNoTemporaryFile) {
+  TempDir dir;
+  EXPECT_FALSE(platform::ReplaceFileContent(dir.File("missing/list.lst"), "x"));
+  EXPECT_FALSE(fs::exists(dir.File("missing")));
+
+  // A folder where the file should be: the rename fails, the folder stays as it was.
+  fs::create_directory(dir.File("taken"));
+  WriteBytes(dir.File("taken/inside"), "keep");
+  EXPECT_FALSE(platform::ReplaceFileContent(dir.File("taken"), "x"));
+  EXPECT_TRUE(fs::is_directory(dir.File("taken")));
+  EXPECT_EQ(ReadBytes(dir.File("taken/inside")), "keep");
+  EXPECT_EQ(EntriesIn(dir.path()), 1u);
+}
+
+TEST(FileSystem, ExistenceFoldersAttributesDeleteRename) {
+  TempDir dir;
+  const std::string file = dir.File("f.txt");
+  WriteBytes(file, "x");
+  EXPECT_TRUE(platform::FileExists(file));
+  EXPECT_FALSE(platform::DirectoryExists(file));
+  EXPECT_TRUE(platform::DirectoryExists(dir.path().string()));
+  EXPECT_FALSE(platform::FileExists(dir.path().string()));
+  EXPECT_FALSE(platform::FileExists(dir.File("none")));
+  EXPECT_FALSE(platform::FileExists(""));
+
+  const std::string nested = dir.File("a/b/c/");
+  EXPECT_TRUE(platform::ForceDirectories(nested));
+  EXPECT_TRUE(fs::is_directory(dir.File("a/b/c")));
+  EXPECT_TRUE(platform::ForceDirectories(nested));  // already there
+  EXPECT_FALSE(platform::ForceDirectories(file + "/sub"));  // under a file
+
+  ::chmod(file.c_str(), 0444);
+  EXPECT_TRUE(platform::ClearAttributes(file));
+  struct stat info {};
+  ASSERT_EQ(::stat(file.c_str(), &info), 0);
+  EXPECT_TRUE(info.st_mode & S_IWUSR);
+  EXPECT_FALSE(platform::ClearAttributes(dir.File("none")));
+
+  const std::string other = dir.File("g.txt");
+  WriteBytes(other, "replaced");
+  EXPECT_TRUE(platform::RenameFile(file, other));
+  EXPECT_FALSE(platform::FileExists(file));
+  EXPECT_EQ(ReadBytes(other), "x");
+  EXPECT_FALSE(platform::RenameFile(file, other));
+  EXPECT_TRUE(platform::DeleteFile(other));
+  EXPECT_FALSE(platform::DeleteFile(other));
+}
+
+TEST(FileSystem, CodePagePathsReachUtf8Names) {
+  TempDir dir;
+  const std::string folder = platform::Sjis(dir.path().string() + "/歌詞ソ表");
+  ASSERT_TRUE(platform::ForceDirectories(folder));
+  EXPECT_TRUE(fs::is_directory(dir.path() / "歌詞ソ表"));
+  EXPECT_EQ(platform::SystemPath(folder), dir.path().string() + "/歌詞ソ表");
+  EXPECT_EQ(platform::ProgramPath(dir.path().string() + "/歌詞ソ表"), folder);
+  File file;
+  ASSERT_TRUE(file.Open(folder + "/" + platform::Sjis("曲.txt"), File::Mode::Create));
+  ASSERT_TRUE(file.Write("x"));
+  file.Close();
+  EXPECT_EQ(ReadBytes((dir.path() / "歌詞ソ表" / "曲.txt").string()), "x");
+  EXPECT_TRUE(platform::FileExists(folder + "/" + platform::Sjis("曲.txt")));
+}
+
+}  // namespace
