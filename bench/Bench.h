@@ -10,5 +10,9 @@ using Arguments = std::vector<std::string>;
 
 // keys N: puts N song keys into a THash, then gets and tests each of them.
 int Keys(const Arguments& args);
+// make-tree ROOT N: writes a synthetic player with N songs under ROOT.
+int MakeTree(const Arguments& args);
+// scan ROOT [--lyrics]: reads every song of ROOT's music folder like the music scan.
+int Scan(const Arguments& args);
 
 }  // namespace bench

@@ -14,6 +14,8 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"keys", "N", bench::Keys},
+    {"make-tree", "ROOT N", bench::MakeTree},
+    {"scan", "ROOT [--lyrics]", bench::Scan},
 };
 
 int Usage() {

@@ -100,7 +100,8 @@ std::size_t File::Read(void* buffer, std::size_t count) {
   if (fd_ < 0 || count == 0) return 0;
   auto* out = static_cast<std::uint8_t*>(buffer);
   std::int64_t cacheEnd = cacheStart_ + static_cast<std::int64_t>(cache_.size());
-  if (pos_ >= cacheStart_ && pos_ + static_cast<std::int64_t>(count) <= cacheEnd) {
+  if (pos_ >= cacheStart_ && pos_ <= cacheEnd &&
+      count <= static_cast<std::uint64_t>(cacheEnd - pos_)) {
     std::memcpy(out, cache_.data() + (pos_ - cacheStart_), count);
     pos_ += static_cast<std::int64_t>(count);
     return count;
@@ -127,8 +128,8 @@ std::vector<std::uint8_t> File::ReadBytes(std::size_t count) {
   std::vector<std::uint8_t> bytes;
   std::int64_t size = Size();
   if (size <= pos_) return bytes;
-  std::int64_t available = size - pos_;
-  if (static_cast<std::int64_t>(count) > available) count = static_cast<std::size_t>(available);
+  const auto available = static_cast<std::uint64_t>(size - pos_);
+  if (count > available) count = static_cast<std::size_t>(available);
   bytes.resize(count);
   bytes.resize(Read(bytes.data(), count));
   return bytes;

@@ -72,64 +72,86 @@ std::u16string FoldAscii(std::string_view text) {
   return folded;
 }
 
-// The folded UTF-16 unit of every code page 932 character, worked out once through the
-// converter and ICU, so that folding a key is a walk over its bytes.
-class FoldTable {
+// The UTF-16 unit and the folded unit of every code page 932 character, worked out once
+// through the converter and ICU, so that decoding or folding a text is a walk over its bytes.
+class CharTable {
 public:
   static constexpr char16_t kNoCharacter = 0xFFFF;  // not a character of the code page
   static constexpr char16_t kExpands = 0xFFFE;      // folds to more than one unit
 
-  FoldTable() : single_(256, kNoCharacter), pairs_(256 * 256, kNoCharacter) {
+  struct Units {
+    char16_t decoded = kNoCharacter;
+    char16_t folded = kNoCharacter;
+  };
+
+  CharTable() : units_(256 * 257) {
     for (int b = 0; b < 256; ++b) {
-      const auto lead = static_cast<unsigned char>(b);
-      if (IsDBCSLeadByte(lead)) {
-        for (int t = 0x40; t <= 0xFC; ++t) pairs_[b * 256 + t] = FoldOf({static_cast<char>(b), static_cast<char>(t)});
+      if (IsDBCSLeadByte(static_cast<unsigned char>(b))) {
+        for (int t = 0x40; t <= 0xFC; ++t) units_[Pair(b, t)] = UnitsOf({static_cast<char>(b), static_cast<char>(t)});
       } else {
-        single_[b] = FoldOf(std::string(1, static_cast<char>(b)));
+        units_[Single(b)] = UnitsOf(std::string(1, static_cast<char>(b)));
       }
     }
   }
 
-  char16_t Single(unsigned char b) const { return single_[b]; }
-  char16_t Pair(unsigned char lead, unsigned char trail) const { return pairs_[lead * 256 + trail]; }
-
-private:
-  static char16_t FoldOf(const std::string& character) {
-    const std::u16string wide = Cp932ToUtf16(character);
-    if (wide.size() != 1 || wide[0] == kReplacement) return kNoCharacter;
-    const std::u16string folded = FoldUtf16(wide);
-    return folded.size() == 1 ? folded[0] : kExpands;
+  // The character at text[i] and its length in bytes (1 for a byte that is no character).
+  const Units& At(std::string_view text, std::size_t i, std::size_t& length) const {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    length = 1;
+    if (IsDBCSLeadByte(byte) && i + 1 < text.size()) {
+      const Units& pair = units_[Pair(byte, static_cast<unsigned char>(text[i + 1]))];
+      if (pair.decoded != kNoCharacter) {
+        length = 2;
+        return pair;
+      }
+    }
+    return units_[Single(byte)];
   }
 
-  std::vector<char16_t> single_;
-  std::vector<char16_t> pairs_;
+private:
+  static std::size_t Single(int b) { return static_cast<std::size_t>(256 * 256 + b); }
+  static std::size_t Pair(int lead, int trail) { return static_cast<std::size_t>(lead * 256 + trail); }
+
+  static Units UnitsOf(const std::string& character) {
+    const std::u16string wide = Cp932ToUtf16(character);
+    if (wide.size() != 1 || wide[0] == kReplacement) return Units{};
+    const std::u16string folded = FoldUtf16(wide);
+    return Units{wide[0], folded.size() == 1 ? folded[0] : kExpands};
+  }
+
+  std::vector<Units> units_;  // 256 x 256 byte pairs, then 256 single bytes
 };
 
-const FoldTable& Folds() {
-  static const FoldTable table;
+const CharTable& Chars() {
+  static const CharTable table;
   return table;
 }
 
 // The fold by table; false when a character needs ICU's folding of the whole text.
 bool FoldByTable(std::string_view text, std::u16string& folded) {
-  const FoldTable& table = Folds();
+  const CharTable& table = Chars();
   folded.clear();
   folded.reserve(text.size());
-  for (std::size_t i = 0; i < text.size();) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    char16_t unit = FoldTable::kNoCharacter;
-    std::size_t length = 1;
-    if (!IsDBCSLeadByte(byte)) {
-      unit = table.Single(byte);
-    } else if (i + 1 < text.size()) {
-      unit = table.Pair(byte, static_cast<unsigned char>(text[i + 1]));
-      if (unit != FoldTable::kNoCharacter) length = 2;
-    }
-    if (unit == FoldTable::kExpands) return false;
-    folded.push_back(unit == FoldTable::kNoCharacter ? static_cast<char16_t>(kEscapeBase + byte) : unit);
-    i += length;
+  for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+    const CharTable::Units& units = table.At(text, i, length);
+    if (units.folded == CharTable::kExpands) return false;
+    folded.push_back(units.decoded == CharTable::kNoCharacter
+                         ? static_cast<char16_t>(kEscapeBase + static_cast<unsigned char>(text[i]))
+                         : units.folded);
   }
   return true;
+}
+
+// The same UTF-16 text as Cp932ToUtf16 (U+FFFD for each undecodable byte), by table.
+std::u16string DecodeByTable(std::string_view text) {
+  const CharTable& table = Chars();
+  std::u16string decoded;
+  decoded.reserve(text.size());
+  for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+    const char16_t unit = table.At(text, i, length).decoded;
+    decoded.push_back(unit == CharTable::kNoCharacter ? kReplacement : unit);
+  }
+  return decoded;
 }
 
 // The "ja" collator at tertiary strength, made once; null when ICU has no collation data.
@@ -165,8 +187,8 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 int CompareLocale(std::string_view a, std::string_view b) {
-  const std::u16string wideA = Cp932ToUtf16(a);
-  const std::u16string wideB = Cp932ToUtf16(b);
+  const std::u16string wideA = DecodeByTable(a);
+  const std::u16string wideB = DecodeByTable(b);
   if (const icu::Collator* collator = JapaneseCollator()) {
     UErrorCode status = U_ZERO_ERROR;
     UCollationResult result =

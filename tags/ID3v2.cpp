@@ -240,6 +240,7 @@ public:
   std::string_view At(std::int64_t offset, std::size_t count) {
     if (offset >= end_) return {};
     count = static_cast<std::size_t>(std::min<std::int64_t>(count, end_ - offset));
+    if (count == 0) return {};
     if (offset < start_ || offset + static_cast<std::int64_t>(count) > start_ + static_cast<std::int64_t>(filled_)) {
       Fill(offset, std::max(count, WindowSize));
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <random>
 #include <sys/stat.h>
@@ -99,6 +100,13 @@ TEST(FileRead, ShortReadsAtTheEndAndPastIt) {
   const std::vector<std::uint8_t> rest = file.ReadBytes(std::size_t(1) << 40);
   EXPECT_EQ(std::string(rest.begin(), rest.end()), "456789");
   EXPECT_EQ(file.Position(), 10);
+  // Sizes from a field that lies: the largest counts and positions.
+  ASSERT_TRUE(file.Seek(8));
+  const std::vector<std::uint8_t> tail = file.ReadBytes(SIZE_MAX);
+  EXPECT_EQ(std::string(tail.begin(), tail.end()), "89");
+  ASSERT_TRUE(file.Seek(INT64_MAX - 2));
+  EXPECT_EQ(file.Read(buffer, 16), 0u);
+  EXPECT_TRUE(file.ReadBytes(16).empty());
 }
 
 TEST(FileRead, CachedReadsMatchTheFileAtRandomPositions) {

@@ -444,6 +444,32 @@ TEST(MPEGLocateFrame, ASecondCallStartsFromTheClearedState) {
   EXPECT_EQ(frame.EmphasisIndex, 2);
 }
 
+TEST(MPEGLocateFrame, RandomBlocksOnlyGiveFramesThatAnotherHeaderFollows) {
+  // Sync-heavy noise of every length up to a block and a little past it.
+  std::uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<std::uint8_t>(seed >> 24);
+  };
+  int found = 0;
+  for (std::size_t size = 0; size <= mpegaudio::BlockSize + 8; size += 7) {
+    std::vector<std::uint8_t> block(size);
+    for (auto& b : block) b = (next() & 3) == 0 ? 0xFF : next();
+    FrameData frame;
+    VBRData vbr;
+    if (!mpegaudio::LocateFrame(block.data(), block.size(), frame, vbr)) continue;
+    ++found;
+    const auto p = static_cast<std::size_t>(frame.FrameOffset);
+    ASSERT_LE(p, mpegaudio::MaxFrameStart);
+    ASSERT_LE(p + frame.FrameSize + 4, size);
+    EXPECT_TRUE(mpegaudio::IsFrameHeader(block.data() + p));
+    EXPECT_TRUE(mpegaudio::IsFrameHeader(block.data() + p + frame.FrameSize));
+    EXPECT_EQ(frame.FrameSize, mpegaudio::FrameLengthOf(frame));
+    mpegaudio::FindEndVendor(block.data(), block.size(), 5 * frame.FrameSize);
+  }
+  EXPECT_GT(found, 0);
+}
+
 // ---- FindEndVendor --------------------------------------------------------------------
 
 std::vector<std::uint8_t> EndBlockWith(std::size_t pos, const std::string& text) {

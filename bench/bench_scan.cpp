@@ -5,14 +5,12 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "bench/Bench.h"
 #include "platform/FileSystem.h"
 #include "tags/sMediaTagReader.h"
 #include "util/fnmatch.h"
-
-int BenchScan(int argc, char** argv);
 
 namespace {
 
@@ -41,17 +39,17 @@ void ScanFolder(const std::string& folder, bool lyrics, ScanCount& count) {
 
 }  // namespace
 
-int BenchScan(int argc, char** argv) {
-  bool lyrics = argc == 2 && std::strcmp(argv[1], "--lyrics") == 0;
-  if (argc < 1 || argc > 2 || (argc == 2 && !lyrics)) {
+int bench::Scan(const Arguments& args) {
+  bool lyrics = args.size() == 2 && args[1] == "--lyrics";
+  if (args.empty() || args.size() > 2 || (args.size() == 2 && !lyrics)) {
     std::fprintf(stderr, "usage: lyrimate-bench scan ROOT [--lyrics]\n");
     return 2;
   }
-  std::string root = platform::ProgramPath(argv[0]);
+  std::string root = platform::ProgramPath(args[0]);
   if (root.empty() || root.back() != '/') root += '/';
   const std::string music = root + "iPod_Control/Music/";
   if (!platform::DirectoryExists(music)) {
-    std::fprintf(stderr, "scan: %s has no iPod_Control/Music/ folder\n", argv[0]);
+    std::fprintf(stderr, "scan: %s has no iPod_Control/Music/ folder\n", args[0].c_str());
     return 1;
   }
   ScanCount count;

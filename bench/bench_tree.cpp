@@ -4,13 +4,14 @@
 // an ID3v1 tag) and 15% M4A files (ftyp, moov with mvhd, a sound track and an ilst).
 // The tree depends on N alone.
 #include <cstdint>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
 
-int BenchMakeTree(int argc, char** argv);
+#include "bench/Bench.h"
 
 namespace {
 
@@ -243,13 +244,13 @@ bool WriteFile(const fs::path& path, const std::string& content) {
 
 }  // namespace
 
-int BenchMakeTree(int argc, char** argv) {
-  if (argc != 2) {
+int bench::MakeTree(const Arguments& args) {
+  if (args.size() != 2) {
     std::fprintf(stderr, "usage: lyrimate-bench make-tree ROOT N\n");
     return 2;
   }
-  const fs::path root = argv[0];
-  const int count = std::atoi(argv[1]);
+  const fs::path root = args[0];
+  const int count = std::atoi(args[1].c_str());
   if (count < 0) {
     std::fprintf(stderr, "make-tree: N must be a number of songs\n");
     return 2;
