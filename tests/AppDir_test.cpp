@@ -16,7 +16,7 @@ using platform::ResolveAppDir;
 
 AppDirInputs Inputs() {
   AppDirInputs inputs;
-  inputs.currentFolder = "/work/here";
+  inputs.currentFolder = "/home/someone/here";
   inputs.executableFolder = "/opt/lyrimate/bin";
   inputs.executableFolderWritable = true;
   inputs.xdgDataHome = "/home/u/data";
@@ -50,7 +50,7 @@ TEST(ResolveAppDir, EndsWithExactlyOneSlashAndIsCodePage932) {
   inputs.dataDirArgument = "/";
   EXPECT_EQ(ResolveAppDir(inputs), "/");
   inputs.dataDirArgument = "rel/dir";
-  EXPECT_EQ(ResolveAppDir(inputs), "/work/here/rel/dir/");
+  EXPECT_EQ(ResolveAppDir(inputs), "/home/someone/here/rel/dir/");
   inputs.dataDirArgument = "/home/u/歌詞";
   EXPECT_EQ(ResolveAppDir(inputs), platform::Sjis("/home/u/歌詞/"));
   inputs.dataDirArgument.reset();
