@@ -250,16 +250,6 @@ std::string Cp932ToUtf8(std::string_view text) { return Utf16ToUtf8(Cp932ToUtf16
 
 std::string Utf8ToCp932(std::string_view text) { return Utf16ToCp932(Utf8ToUtf16(text)); }
 
-bool IsDBCSLeadByte(unsigned char byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
-std::size_t CharNext(std::string_view text, std::size_t pos) {
-  if (pos >= text.size()) return text.size();
-  if (IsDBCSLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size()) return pos + 2;
-  return pos + 1;
-}
-
 std::size_t CharPrev(std::string_view text, std::size_t pos) {
   if (pos > text.size()) pos = text.size();
   std::size_t previous = 0;
@@ -270,8 +260,6 @@ std::size_t CharPrev(std::string_view text, std::size_t pos) {
   }
   return previous;
 }
-
-char UpperAsciiChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string UpperAscii(std::string_view text) {
   std::string out(text);

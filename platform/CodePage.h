@@ -28,14 +28,20 @@ std::string Utf8ToCp932(std::string_view text);
 inline std::string Sjis(std::string_view utf8Literal) { return Utf8ToCp932(utf8Literal); }
 
 // Lead bytes of code page 932: 0x81-0x9F and 0xE0-0xFC.
-bool IsDBCSLeadByte(unsigned char byte);
+inline bool IsDBCSLeadByte(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
 // Index of the character after the one starting at pos (a lead byte with a trail byte
 // counts as one character); never beyond text.size().
-std::size_t CharNext(std::string_view text, std::size_t pos);
+inline std::size_t CharNext(std::string_view text, std::size_t pos) {
+  if (pos >= text.size()) return text.size();
+  if (IsDBCSLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size()) return pos + 2;
+  return pos + 1;
+}
 // Index of the character before pos (0 when pos is 0), walking from the start.
 std::size_t CharPrev(std::string_view text, std::size_t pos);
 // Upper-cases ASCII a-z only; every other byte, trail bytes included, stays as it is.
 std::string UpperAscii(std::string_view text);
-char UpperAsciiChar(char c);
+inline char UpperAsciiChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace platform

@@ -48,10 +48,12 @@ File& File::operator=(File&& other) noexcept {
     fd_ = other.fd_;
     pos_ = other.pos_;
     cache_ = std::move(other.cache_);
+    cacheLength_ = other.cacheLength_;
     cacheStart_ = other.cacheStart_;
+    readOnlySize_ = other.readOnlySize_;
     other.fd_ = -1;
     other.pos_ = 0;
-    other.cache_.clear();
+    other.cacheLength_ = 0;
   }
   return *this;
 }
@@ -68,6 +70,7 @@ bool File::Open(const std::string& path, Mode mode) {
   }
   fd_ = fd;
   pos_ = 0;
+  readOnlySize_ = mode == Mode::Read ? static_cast<std::int64_t>(info.st_size) : -1;
   return true;
 }
 
@@ -79,12 +82,13 @@ void File::Close() {
 }
 
 void File::DropCache() {
-  cache_.clear();
+  cacheLength_ = 0;
   cacheStart_ = 0;
 }
 
 std::int64_t File::Size() const {
   if (fd_ < 0) return -1;
+  if (readOnlySize_ >= 0) return readOnlySize_;
   struct stat info {};
   if (::fstat(fd_, &info) != 0) return -1;
   return static_cast<std::int64_t>(info.st_size);
@@ -99,10 +103,10 @@ bool File::Seek(std::int64_t position) {
 std::size_t File::Read(void* buffer, std::size_t count) {
   if (fd_ < 0 || count == 0) return 0;
   auto* out = static_cast<std::uint8_t*>(buffer);
-  std::int64_t cacheEnd = cacheStart_ + static_cast<std::int64_t>(cache_.size());
+  std::int64_t cacheEnd = cacheStart_ + static_cast<std::int64_t>(cacheLength_);
   if (pos_ >= cacheStart_ && pos_ <= cacheEnd &&
       count <= static_cast<std::uint64_t>(cacheEnd - pos_)) {
-    std::memcpy(out, cache_.data() + (pos_ - cacheStart_), count);
+    std::memcpy(out, cache_.get() + (pos_ - cacheStart_), count);
     pos_ += static_cast<std::int64_t>(count);
     return count;
   }
@@ -112,12 +116,12 @@ std::size_t File::Read(void* buffer, std::size_t count) {
     return got;
   }
   // Small read outside the cache: refill it from the position.
-  cache_.resize(CacheSize);
-  std::size_t got = ReadAt(fd_, cache_.data(), CacheSize, pos_);
-  cache_.resize(got);
+  if (!cache_) cache_ = std::make_unique_for_overwrite<std::uint8_t[]>(CacheSize);
+  std::size_t got = ReadAt(fd_, cache_.get(), CacheSize, pos_);
+  cacheLength_ = got;
   cacheStart_ = pos_;
   std::size_t n = got < count ? got : count;
-  std::memcpy(out, cache_.data(), n);
+  std::memcpy(out, cache_.get(), n);
   pos_ += static_cast<std::int64_t>(n);
   return n;
 }

@@ -3,6 +3,7 @@
 // Every failure is reported by the return value; nothing throws.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,9 +52,14 @@ private:
 
   int fd_ = -1;
   std::int64_t pos_ = 0;
-  // Small read cache so that readers may read headers field by field.
-  std::vector<std::uint8_t> cache_;
+  // Small read cache so that readers may read headers field by field; allocated on the
+  // first small read and never cleared (only its first cacheLength_ bytes are valid).
+  std::unique_ptr<std::uint8_t[]> cache_;
+  std::size_t cacheLength_ = 0;
   std::int64_t cacheStart_ = 0;
+  // The size taken at opening when the file is open read-only (-1 otherwise): this
+  // program reads the files of the player, it does not watch them grow.
+  std::int64_t readOnlySize_ = -1;
 };
 
 // Whole-file helpers.

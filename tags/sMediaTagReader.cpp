@@ -108,8 +108,11 @@ bool OccursAt(std::string_view text, std::size_t pos, std::string_view sub) {
 
 std::optional<std::size_t> FindLastText(std::string_view text, std::string_view sub) {
   std::optional<std::size_t> last;
+  // Most positions fail on their first byte; only those that could start sub are compared.
+  const char first = sub.empty() ? '\0' : platform::UpperAsciiChar(sub[0]);
   for (std::size_t pos = 0;; pos = platform::CharNext(text, pos)) {
-    if (OccursAt(text, pos, sub)) last = pos;
+    const bool candidate = sub.empty() || (pos < text.size() && platform::UpperAsciiChar(text[pos]) == first);
+    if (candidate && OccursAt(text, pos, sub)) last = pos;
     if (pos >= text.size()) break;
   }
   return last;
