@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/File.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -124,8 +125,7 @@ std::uint32_t TAACfile::TakeBits(platform::File& file, std::int64_t bitPosition,
   std::uint8_t bytes[4] = {0, 0, 0, 0};
   file.Seek(bitPosition / 8);
   file.Read(bytes, sizeof bytes);
-  std::uint32_t word = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-                       (std::uint32_t{bytes[2]} << 8) | bytes[3];
+  std::uint32_t word = tagbytes::Be32At(bytes);
   word <<= bitPosition % 8;
   return word >> (32 - count);
 }

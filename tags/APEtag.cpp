@@ -8,6 +8,7 @@
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -24,28 +25,13 @@ constexpr std::array<const char*, SlotCount> SlotKeys = {"Title", "Artist", "Alb
 
 using SlotTexts = std::array<std::string, SlotCount>;
 
-std::uint32_t LittleEndian32(const std::uint8_t* bytes) {
-  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
-         std::uint32_t{bytes[3]} << 24;
-}
+using tagbytes::AppendLe32;
+using tagbytes::Le32At;
+using tagbytes::TrimControl;
+using tagbytes::Trimmed;
 
-void AppendLittleEndian32(std::string& out, std::uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<char>(value >> shift));
-}
-
-bool IsControlOrSpace(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string_view TrimControl(std::string_view text) {
-  while (!text.empty() && IsControlOrSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsControlOrSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// A value's text: trimmed, and ended at an inner zero byte (the separator of a value list).
-std::string_view ValueText(std::string_view bytes) {
-  std::string_view text = TrimControl(bytes);
-  return TrimControl(text.substr(0, text.find('\0')));
-}
+// A value's text ends at an inner zero byte, the separator of a value list.
+std::string_view ValueText(std::string_view bytes) { return tagbytes::TextBeforeZero(bytes); }
 
 // Length of the longest prefix made of well-formed UTF-8 sequences.
 std::size_t WellFormedUtf8Prefix(std::string_view text) {
@@ -90,19 +76,7 @@ int SlotOfKey(std::string_view key) {
   return -1;
 }
 
-// An optionally signed decimal number that fits 32 bits; 0 for anything else.
-std::int64_t PlainNumberOrZero(std::string_view text) {
-  std::size_t pos = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
-  if (pos == text.size() || text.size() - pos > 10) return 0;
-  std::int64_t value = 0;
-  for (std::size_t i = pos; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return 0;
-    value = value * 10 + (text[i] - '0');
-  }
-  if (text[0] == '-') value = -value;
-  if (value < INT32_MIN || value > INT32_MAX) return 0;
-  return value;
-}
+using tagbytes::PlainNumberOrZero;
 
 // ---------------------------------------------------------------------------------------
 // Footer and items
@@ -113,10 +87,10 @@ struct Footer {
   std::uint8_t bytes[FooterSize] = {};
 
   bool IsApe() const { return std::memcmp(bytes, "APETAGEX", 8) == 0; }
-  std::uint32_t Version() const { return LittleEndian32(bytes + 8); }
-  std::uint32_t TagSize() const { return LittleEndian32(bytes + 12); }
-  std::uint32_t ItemCount() const { return LittleEndian32(bytes + 16); }
-  std::uint32_t Flags() const { return LittleEndian32(bytes + 20); }
+  std::uint32_t Version() const { return Le32At(bytes + 8); }
+  std::uint32_t TagSize() const { return Le32At(bytes + 12); }
+  std::uint32_t ItemCount() const { return Le32At(bytes + 16); }
+  std::uint32_t Flags() const { return Le32At(bytes + 20); }
   // Where the items end (the footer's position).
   std::int64_t ItemsEnd() const { return fileSize - shift - FooterSize; }
 };
@@ -157,7 +131,7 @@ void ReadItems(platform::File& file, const Footer& footer, std::int32_t version,
   for (std::uint32_t item = 0; item < footer.ItemCount(); ++item) {
     std::uint8_t itemHeader[8];
     if (file.Position() + 8 > itemsEnd || !file.ReadExact(itemHeader, 8)) return;
-    const std::uint32_t valueSize = LittleEndian32(itemHeader);
+    const std::uint32_t valueSize = Le32At(itemHeader);
     if (!ReadKey(file, itemsEnd, key)) return;
     const std::int64_t valueStart = file.Position();
     const std::size_t wanted = static_cast<std::size_t>(
@@ -192,8 +166,8 @@ std::string BuildTag(const SlotTexts& texts) {
   for (int slot = 0; slot < SlotCount; ++slot) {
     const std::string& text = texts[slot];
     if (text.empty()) continue;
-    AppendLittleEndian32(block, static_cast<std::uint32_t>(text.size() + 1));
-    AppendLittleEndian32(block, 0);
+    AppendLe32(block, static_cast<std::uint32_t>(text.size() + 1));
+    AppendLe32(block, 0);
     block += SlotKeys[slot];
     block.push_back('\0');
     block += text;
@@ -202,10 +176,10 @@ std::string BuildTag(const SlotTexts& texts) {
     ++itemCount;
   }
   block += "APETAGEX";
-  AppendLittleEndian32(block, WrittenVersion);
-  AppendLittleEndian32(block, static_cast<std::uint32_t>(tagSize));
-  AppendLittleEndian32(block, itemCount);
-  AppendLittleEndian32(block, 0);
+  AppendLe32(block, WrittenVersion);
+  AppendLe32(block, static_cast<std::uint32_t>(tagSize));
+  AppendLe32(block, itemCount);
+  AppendLe32(block, 0);
   block.append(8, '\0');
   return block;
 }
@@ -229,8 +203,6 @@ bool AppendToFile(const std::string& fileName, const std::string& bytes) {
   return size >= 0 && file.Seek(size) && file.Write(bytes);
 }
 
-std::string Trimmed(const std::string& value) { return std::string(TrimControl(value)); }
-
 }  // namespace
 
 // -----------------------------------------------------------------------------------------
@@ -248,19 +220,6 @@ void TAPEtag::Clear() {
   }
 }
 
-namespace {
-
-using TextGetter = const std::string& (TAPEtag::*)() const;
-using TextSetter = void (TAPEtag::*)(const std::string&);
-
-PropertyInfo TextProperty(std::string name, TextGetter get, TextSetter set) {
-  return Published<TAPEtag>(
-      std::move(name), PropKind::ByteString, [get](const TAPEtag& tag) { return (tag.*get)(); },
-      [set](TAPEtag& tag, const PropValue& value) { (tag.*set)(PropText(value)); });
-}
-
-}  // namespace
-
 const PropertyTable& TAPEtag::Properties() const {
   static const PropertyTable table = DeriveProperties(
       BaseProperties(),
@@ -268,16 +227,16 @@ const PropertyTable& TAPEtag::Properties() const {
           Published<TAPEtag>("Exists", PropKind::Boolean, [](const TAPEtag& t) { return t.Exists(); }),
           Published<TAPEtag>("Version", PropKind::Integer, [](const TAPEtag& t) { return std::int64_t{t.Version()}; }),
           Published<TAPEtag>("Size", PropKind::Integer, [](const TAPEtag& t) { return std::int64_t{t.Size()}; }),
-          TextProperty("Title", &TAPEtag::Title, &TAPEtag::SetTitle),
-          TextProperty("Artist", &TAPEtag::Artist, &TAPEtag::SetArtist),
-          TextProperty("Album", &TAPEtag::Album, &TAPEtag::SetAlbum),
+          TextProperty<TAPEtag>("Title", &TAPEtag::Title, &TAPEtag::SetTitle),
+          TextProperty<TAPEtag>("Artist", &TAPEtag::Artist, &TAPEtag::SetArtist),
+          TextProperty<TAPEtag>("Album", &TAPEtag::Album, &TAPEtag::SetAlbum),
           Published<TAPEtag>(
               "Track", PropKind::Byte, [](const TAPEtag& t) { return std::int64_t{t.Track()}; },
               [](TAPEtag& t, const PropValue& v) { t.SetTrack(static_cast<std::uint8_t>(PropInt(v))); }),
-          TextProperty("Year", &TAPEtag::Year, &TAPEtag::SetYear),
-          TextProperty("Genre", &TAPEtag::Genre, &TAPEtag::SetGenre),
-          TextProperty("Comment", &TAPEtag::Comment, &TAPEtag::SetComment),
-          TextProperty("Copyright", &TAPEtag::Copyright, &TAPEtag::SetCopyright),
+          TextProperty<TAPEtag>("Year", &TAPEtag::Year, &TAPEtag::SetYear),
+          TextProperty<TAPEtag>("Genre", &TAPEtag::Genre, &TAPEtag::SetGenre),
+          TextProperty<TAPEtag>("Comment", &TAPEtag::Comment, &TAPEtag::SetComment),
+          TextProperty<TAPEtag>("Copyright", &TAPEtag::Copyright, &TAPEtag::SetCopyright),
       });
   return table;
 }

@@ -7,17 +7,12 @@
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "platform/Profile.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
-std::uint16_t Le16At(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Le32At(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+using tagbytes::Le16At;
+using tagbytes::Le32At;
 
 void LookUpTexts(TCDAtrackRecord& record) {
   const std::string iniPath = platform::AppDir() + "cdplayer.ini";

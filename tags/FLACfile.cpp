@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "platform/File.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -41,8 +42,7 @@ bool TFLACfile::LoadFromFile(const std::string& fileName) {
     channels_ = static_cast<std::uint8_t>(((b[20] >> 1) & 7) + 1);
     sampleRate_ = b[18] * 4096 + b[19] * 16 + (b[20] >> 4);
     bitsPerSample_ = static_cast<std::uint8_t>((b[20] & 1) * 16 + (b[21] >> 4) + 1);
-    samples_ = static_cast<std::int32_t>((std::uint32_t{b[22]} << 24) | (std::uint32_t{b[23]} << 16) |
-                                         (std::uint32_t{b[24]} << 8) | b[25]);
+    samples_ = static_cast<std::int32_t>(tagbytes::Be32At(b + 22));
     SetFileFormat("FRAC");
     return true;
   } catch (...) {

@@ -135,21 +135,11 @@ const PropertyTable& TID3v1::Properties() const {
           Published<TID3v1>("Exists", PropKind::Boolean, [](const TID3v1& t) { return t.Exists(); }),
           Published<TID3v1>("VersionID", PropKind::Byte,
                             [](const TID3v1& t) { return std::int64_t{t.VersionID()}; }),
-          Published<TID3v1>(
-              "Title", PropKind::ShortString, [](const TID3v1& t) { return t.Title(); },
-              [](TID3v1& t, const PropValue& v) { t.SetTitle(PropText(v)); }),
-          Published<TID3v1>(
-              "Artist", PropKind::ShortString, [](const TID3v1& t) { return t.Artist(); },
-              [](TID3v1& t, const PropValue& v) { t.SetArtist(PropText(v)); }),
-          Published<TID3v1>(
-              "Album", PropKind::ShortString, [](const TID3v1& t) { return t.Album(); },
-              [](TID3v1& t, const PropValue& v) { t.SetAlbum(PropText(v)); }),
-          Published<TID3v1>(
-              "Year", PropKind::ShortString, [](const TID3v1& t) { return t.Year(); },
-              [](TID3v1& t, const PropValue& v) { t.SetYear(PropText(v)); }),
-          Published<TID3v1>(
-              "Comment", PropKind::ShortString, [](const TID3v1& t) { return t.Comment(); },
-              [](TID3v1& t, const PropValue& v) { t.SetComment(PropText(v)); }),
+          TextProperty<TID3v1>("Title", &TID3v1::Title, &TID3v1::SetTitle, PropKind::ShortString),
+          TextProperty<TID3v1>("Artist", &TID3v1::Artist, &TID3v1::SetArtist, PropKind::ShortString),
+          TextProperty<TID3v1>("Album", &TID3v1::Album, &TID3v1::SetAlbum, PropKind::ShortString),
+          TextProperty<TID3v1>("Year", &TID3v1::Year, &TID3v1::SetYear, PropKind::ShortString),
+          TextProperty<TID3v1>("Comment", &TID3v1::Comment, &TID3v1::SetComment, PropKind::ShortString),
           Published<TID3v1>(
               "Track", PropKind::Byte, [](const TID3v1& t) { return std::int64_t{t.Track()}; },
               [](TID3v1& t, const PropValue& v) { t.SetTrack(static_cast<std::uint8_t>(PropInt(v))); }),

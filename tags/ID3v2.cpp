@@ -10,6 +10,7 @@
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -52,21 +53,11 @@ std::uint8_t Byte(std::string_view bytes, std::size_t index) {
 // ---------------------------------------------------------------------------------------
 // Text helpers
 
-bool IsControlOrSpace(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string_view TrimControl(std::string_view text) {
-  while (!text.empty() && IsControlOrSpace(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsControlOrSpace(text.back())) text.remove_suffix(1);
-  return text;
-}
+using tagbytes::TrimControl;
 
 // Single-byte text: trimmed, and ended at an inner zero byte (a terminator followed by
 // leftovers or further values).
-std::string PlainText(std::string_view bytes) {
-  std::string_view text = TrimControl(bytes);
-  text = text.substr(0, text.find('\0'));
-  return std::string(TrimControl(text));
-}
+std::string PlainText(std::string_view bytes) { return std::string(tagbytes::TextBeforeZero(bytes)); }
 
 // Wide text as the program's text: byte-order marks dropped, a lone CR made CR LF.
 std::string WideText(std::u16string_view units) {
@@ -158,19 +149,7 @@ std::string ExtractLink(std::string_view data) {
   return content ? PlainText(*content) : std::string();
 }
 
-// An optionally signed decimal number that fits 32 bits; 0 for anything else.
-std::int64_t PlainNumberOrZero(std::string_view text) {
-  std::size_t pos = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
-  if (pos == text.size() || text.size() - pos > 10) return 0;
-  std::int64_t value = 0;
-  for (std::size_t i = pos; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return 0;
-    value = value * 10 + (text[i] - '0');
-  }
-  if (text[0] == '-') value = -value;
-  if (value < INT32_MIN || value > INT32_MAX) return 0;
-  return value;
-}
+using tagbytes::PlainNumberOrZero;
 
 std::string FirstCharacters(const std::string& text, int count) {
   std::size_t end = 0;
@@ -194,17 +173,6 @@ struct TagHeader {
   std::int64_t fileSize = 0;
 };
 
-std::uint32_t Syncsafe(const std::uint8_t* bytes) {
-  return (std::uint32_t{bytes[0]} << 21) + (std::uint32_t{bytes[1]} << 14) +
-         (std::uint32_t{bytes[2]} << 7) + bytes[3];
-}
-
-std::uint32_t BigEndian(const std::uint8_t* bytes, int count) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < count; ++i) value = value << 8 | bytes[i];
-  return value;
-}
-
 // False when the file cannot be read at all; a file of fewer than 10 bytes has no header.
 bool ReadTagHeader(platform::File& file, TagHeader& header) {
   header = TagHeader{};
@@ -216,7 +184,7 @@ bool ReadTagHeader(platform::File& file, TagHeader& header) {
   header.present = true;
   header.version = bytes[3];
   header.flags = bytes[5];
-  std::int64_t total = std::int64_t{Syncsafe(bytes + 6)} + 10;
+  std::int64_t total = std::int64_t{tagbytes::Syncsafe32At(bytes + 6)} + 10;
   if (header.flags & FooterFlag) total += 10;
   header.totalSize = total <= header.fileSize ? total : 0;
   return true;
@@ -292,9 +260,9 @@ void ReadFrames(platform::File& file, const TagHeader& header, FrameTexts& texts
     std::string_view frameHeader = tag.At(pos, frameHeaderSize);
     if (frameHeader.size() < frameHeaderSize || !IsUpperLetter(frameHeader[0])) break;
     const auto* raw = reinterpret_cast<const std::uint8_t*>(frameHeader.data());
-    std::uint32_t size = version22 ? BigEndian(raw + 3, 3)
-                         : header.version == 3 ? BigEndian(raw + 4, 4)
-                                               : Syncsafe(raw + 4);
+    std::uint32_t size = version22 ? tagbytes::Be24At(raw + 3)
+                         : header.version == 3 ? tagbytes::Be32At(raw + 4)
+                                               : tagbytes::Syncsafe32At(raw + 4);
     std::string_view id = frameHeader.substr(0, idSize);
     bool compressed = !version22 && (raw[9] & CompressedFrameFlag);
     std::int64_t dataStart = pos + static_cast<std::int64_t>(frameHeaderSize);
@@ -337,10 +305,6 @@ std::int64_t NeededSize(const FrameTexts& texts) {
   return size;
 }
 
-void AppendBigEndian32(std::string& out, std::uint32_t value) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(value >> shift));
-}
-
 void AppendSyncsafe32(std::string& out, std::uint32_t value) {
   for (int shift = 21; shift >= 0; shift -= 7) out.push_back(static_cast<char>((value >> shift) & 0x7F));
 }
@@ -356,7 +320,7 @@ std::string BuildTag(const FrameTexts& texts, std::int64_t needed, std::int64_t 
     const std::string& text = texts[slot];
     if (text.empty()) continue;
     tag += SlotIds[slot].v3;
-    AppendBigEndian32(tag, static_cast<std::uint32_t>(text.size() + 1));
+    tagbytes::AppendBe32(tag, static_cast<std::uint32_t>(text.size() + 1));
     tag.append(2, '\0');  // flags
     tag.push_back(Latin);
     tag += text;
@@ -422,19 +386,6 @@ void TID3v2::Clear() {
   }
 }
 
-namespace {
-
-using TextGetter = const std::string& (TID3v2::*)() const;
-using TextSetter = void (TID3v2::*)(const std::string&);
-
-PropertyInfo TextProperty(std::string name, TextGetter get, TextSetter set) {
-  return Published<TID3v2>(
-      std::move(name), PropKind::ByteString, [get](const TID3v2& tag) { return (tag.*get)(); },
-      [set](TID3v2& tag, const PropValue& value) { (tag.*set)(PropText(value)); });
-}
-
-}  // namespace
-
 const PropertyTable& TID3v2::Properties() const {
   static const PropertyTable table = DeriveProperties(
       BaseProperties(),
@@ -443,22 +394,22 @@ const PropertyTable& TID3v2::Properties() const {
           Published<TID3v2>("VersionID", PropKind::Byte,
                             [](const TID3v2& t) { return std::int64_t{t.VersionID()}; }),
           Published<TID3v2>("Size", PropKind::Integer, [](const TID3v2& t) { return std::int64_t{t.Size()}; }),
-          TextProperty("Title", &TID3v2::Title, &TID3v2::SetTitle),
-          TextProperty("Artist", &TID3v2::Artist, &TID3v2::SetArtist),
-          TextProperty("Album", &TID3v2::Album, &TID3v2::SetAlbum),
+          TextProperty<TID3v2>("Title", &TID3v2::Title, &TID3v2::SetTitle),
+          TextProperty<TID3v2>("Artist", &TID3v2::Artist, &TID3v2::SetArtist),
+          TextProperty<TID3v2>("Album", &TID3v2::Album, &TID3v2::SetAlbum),
           Published<TID3v2>(
               "Track", PropKind::Word, [](const TID3v2& t) { return std::int64_t{t.Track()}; },
               [](TID3v2& t, const PropValue& v) { t.SetTrack(static_cast<std::uint16_t>(PropInt(v))); }),
           Published<TID3v2>("TrackString", PropKind::ByteString, [](const TID3v2& t) { return t.TrackString(); }),
-          TextProperty("Year", &TID3v2::Year, &TID3v2::SetYear),
-          TextProperty("Genre", &TID3v2::Genre, &TID3v2::SetGenre),
-          TextProperty("Comment", &TID3v2::Comment, &TID3v2::SetComment),
-          TextProperty("Composer", &TID3v2::Composer, &TID3v2::SetComposer),
-          TextProperty("Encoder", &TID3v2::Encoder, &TID3v2::SetEncoder),
-          TextProperty("Copyright", &TID3v2::Copyright, &TID3v2::SetCopyright),
-          TextProperty("Language", &TID3v2::Language, &TID3v2::SetLanguage),
-          TextProperty("Link", &TID3v2::Link, &TID3v2::SetLink),
-          TextProperty("Lyrics", &TID3v2::Lyrics, &TID3v2::SetLyrics),
+          TextProperty<TID3v2>("Year", &TID3v2::Year, &TID3v2::SetYear),
+          TextProperty<TID3v2>("Genre", &TID3v2::Genre, &TID3v2::SetGenre),
+          TextProperty<TID3v2>("Comment", &TID3v2::Comment, &TID3v2::SetComment),
+          TextProperty<TID3v2>("Composer", &TID3v2::Composer, &TID3v2::SetComposer),
+          TextProperty<TID3v2>("Encoder", &TID3v2::Encoder, &TID3v2::SetEncoder),
+          TextProperty<TID3v2>("Copyright", &TID3v2::Copyright, &TID3v2::SetCopyright),
+          TextProperty<TID3v2>("Language", &TID3v2::Language, &TID3v2::SetLanguage),
+          TextProperty<TID3v2>("Link", &TID3v2::Link, &TID3v2::SetLink),
+          TextProperty<TID3v2>("Lyrics", &TID3v2::Lyrics, &TID3v2::SetLyrics),
       });
   return table;
 }
@@ -534,11 +485,7 @@ bool TID3v2::StripFromFile(const std::string& fileName) {
   }
 }
 
-namespace {
-
-std::string Trimmed(const std::string& value) { return std::string(TrimControl(value)); }
-
-}  // namespace
+using tagbytes::Trimmed;
 
 void TID3v2::SetTitle(const std::string& value) { title_ = Trimmed(value); }
 void TID3v2::SetArtist(const std::string& value) { artist_ = Trimmed(value); }

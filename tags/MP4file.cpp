@@ -11,6 +11,7 @@
 #include "platform/File.h"
 #include "text/jconvert.h"
 #include "text/jconvertex.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -36,16 +37,9 @@ constexpr int ValueNumber = 0;
 constexpr int ValueUtf8Text = 1;
 constexpr int ValueSignedInteger = 21;
 
-std::uint32_t Be16At(const std::uint8_t* p) { return (std::uint32_t{p[0]} << 8) | p[1]; }
-
-std::uint32_t Be32At(const std::uint8_t* p) {
-  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) |
-         p[3];
-}
-
-std::uint64_t Be64At(const std::uint8_t* p) {
-  return (std::uint64_t{Be32At(p)} << 32) | Be32At(p + 4);
-}
+using tagbytes::Be16At;
+using tagbytes::Be32At;
+using tagbytes::Be64At;
 
 // The ASCII letters of the four type bytes, upper-cased: A9 6E 61 6D gives "NAM".
 std::string AtomName(const std::uint8_t* type) {

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string_view>
 
 #include "platform/File.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -64,9 +66,7 @@ bool Inside(std::size_t size, std::size_t pos, std::size_t count) {
 }
 
 std::int32_t BigEndian32(const std::uint8_t* bytes) {
-  std::uint32_t value = (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
-                        (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
-  return static_cast<std::int32_t>(value);
+  return static_cast<std::int32_t>(tagbytes::Be32At(bytes));
 }
 
 bool SameBytes(const std::uint8_t* bytes, std::string_view text) {
@@ -191,14 +191,23 @@ bool LocateFrame(const std::uint8_t* data, std::size_t size, FrameData& frame, V
 
 std::string FindEndVendor(const std::uint8_t* data, std::size_t size, int window) {
   const int last = std::clamp(window, -1, EndVendorStart);
-  for (int i = 0; i <= last; ++i) {
-    const std::size_t pos = static_cast<std::size_t>(EndVendorStart - i);
-    if (!Inside(size, pos, 4)) continue;
-    if (SameBytes(data + pos, "LAME")) {
-      if (!Inside(size, pos, 8)) continue;
-      return std::string(reinterpret_cast<const char*>(data + pos), 8);
+  if (last < 0 || size < 4) return {};
+  // Walks backwards from EndVendorStart over the positions that hold four bytes, from one
+  // "L" or "G" to the next.
+  const std::size_t lowest = static_cast<std::size_t>(EndVendorStart - last);
+  const std::size_t highest = std::min<std::size_t>(EndVendorStart, size - 4);
+  std::size_t end = highest + 1;  // positions still to look at: [lowest, end)
+  while (end > lowest) {
+    const auto* l = static_cast<const std::uint8_t*>(memrchr(data + lowest, 'L', end - lowest));
+    const auto* g = static_cast<const std::uint8_t*>(memrchr(data + lowest, 'G', end - lowest));
+    const std::uint8_t* hit = std::max(l, g, std::less<>());
+    if (!hit) break;
+    const auto pos = static_cast<std::size_t>(hit - data);
+    if (SameBytes(hit, "LAME") && Inside(size, pos, 8)) {
+      return std::string(reinterpret_cast<const char*>(hit), 8);
     }
-    if (SameBytes(data + pos, "GOGO")) return "GOGO";
+    if (SameBytes(hit, "GOGO")) return "GOGO";
+    end = pos;
   }
   return {};
 }

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/File.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -13,10 +14,7 @@ constexpr std::uint32_t StreamVersion7Marker = 0x072B504D;  // "MP+" followed by
 constexpr double FrameSamples = 1152.0;
 constexpr double SampleRate = 44100.0;
 
-std::uint32_t Le32At(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+using tagbytes::Le32At;
 
 const char* ChannelModeName(std::uint8_t id) {
   static const char* const names[] = {"Unknown", "Stereo", "Joint Stereo"};

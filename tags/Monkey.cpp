@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/File.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -14,14 +15,8 @@ constexpr std::size_t DescriptorBytes = 52;
 constexpr std::size_t NewHeaderBytes = 24;
 constexpr std::uint16_t FirstNewLayoutVersion = 3980;
 
-std::uint16_t Le16At(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Le32At(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+using tagbytes::Le16At;
+using tagbytes::Le32At;
 
 void DecodeOldLayout(const std::uint8_t* b, TMonkeyHeader& h) {
   h.compressionLevel = Le16At(b + 6);

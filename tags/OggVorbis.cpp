@@ -1,13 +1,14 @@
 #include "tags/OggVorbis.h"
 
 #include <array>
-#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "platform/CodePage.h"
 #include "platform/File.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -44,10 +45,7 @@ struct FileInfo {
   std::array<std::string, EntryCount> entries;
 };
 
-std::uint32_t Le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+using tagbytes::Le32At;
 
 // Reads count bytes at position; what the file does not hold stays zero.
 void ReadZeroFilled(platform::File& file, std::int64_t position, std::uint8_t* out, std::size_t count) {
@@ -57,32 +55,6 @@ void ReadZeroFilled(platform::File& file, std::int64_t position, std::uint8_t* o
 
 bool HasPacketSignature(const std::uint8_t* bytes, std::uint8_t packetType) {
   return bytes[0] == packetType && std::memcmp(bytes + 1, "vorbis", 6) == 0;
-}
-
-// Removes the bytes up to and including the space at both ends.
-std::string Trim(std::string_view text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
-  while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
-  return std::string(text.substr(first, last - first));
-}
-
-// A whole text of an optional sign and decimal digits as a 32-bit integer; 0 otherwise.
-std::int32_t TextToInt(std::string_view text) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  if (i == text.size()) return 0;
-  std::int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return 0;
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<std::int64_t>(INT_MAX) + 1) return 0;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX || value < INT_MIN) return 0;
-  return static_cast<std::int32_t>(value);
 }
 
 // Rounds to the nearest integer, halves to even, and keeps the low 16 bits.
@@ -98,8 +70,7 @@ std::int32_t LeadingTagSize(platform::File& file, std::int64_t fileSize) {
   ReadZeroFilled(file, 0, header, sizeof header);
   if (std::memcmp(header, "ID3", 3) != 0) return 0;
   // The size bytes are taken whole, as the tag's writer may not have kept them 7-bit.
-  std::int64_t size = (std::int64_t{header[6]} << 21) + (std::int64_t{header[7]} << 14) +
-                      (std::int64_t{header[8]} << 7) + header[9] + 10;
+  std::int64_t size = std::int64_t{tagbytes::Syncsafe32At(header + 6)} + 10;
   if (header[5] & 0x10) size += 10;
   return size > fileSize ? 0 : static_cast<std::int32_t>(size);
 }
@@ -137,7 +108,7 @@ std::u16string TOggVorbis::DecodeCommentUtf8(std::string_view bytes) {
 
 std::int32_t TOggVorbis::TrackFromText(std::string_view text) {
   std::size_t slash = text.find('/');
-  return TextToInt(slash == std::string_view::npos ? text : text.substr(0, slash));
+  return tagbytes::WholeDecimalOrZero(slash == std::string_view::npos ? text : text.substr(0, slash));
 }
 
 namespace {
@@ -151,7 +122,7 @@ void StoreCommentField(const std::string& text, FileInfo& info) {
   const std::string name = platform::UpperAscii(std::string_view(text).substr(0, equals));
   for (int entry = TitleEntry; entry < EntryCount; ++entry) {
     if (name == FieldNames[entry]) {
-      info.entries[entry] = platform::Utf16ToCp932(TOggVorbis::DecodeCommentUtf8(Trim(std::string_view(text).substr(equals + 1))));
+      info.entries[entry] = platform::Utf16ToCp932(TOggVorbis::DecodeCommentUtf8(tagbytes::Trimmed(std::string_view(text).substr(equals + 1))));
       return;
     }
   }
@@ -163,12 +134,12 @@ bool ReadCommentEntry(platform::File& file, std::int64_t fileSize, std::int64_t&
   if (fileSize - position < 4) return false;
   std::uint8_t lengthBytes[4];
   ReadZeroFilled(file, position, lengthBytes, sizeof lengthBytes);
-  const std::uint32_t length = Le32(lengthBytes);
+  const std::uint32_t length = Le32At(lengthBytes);
   position += 4;
   std::uint8_t text[CommentCut];
   ReadZeroFilled(file, position, text, length < CommentCut ? length : CommentCut);
   if (length < CommentCut) std::memset(text + length, 0, CommentCut - length);
-  StoreCommentField(Trim(std::string_view(reinterpret_cast<const char*>(text), CommentCut)), info);
+  StoreCommentField(tagbytes::Trimmed(std::string_view(reinterpret_cast<const char*>(text), CommentCut)), info);
   position += length;
   return true;
 }
@@ -180,7 +151,7 @@ void ReadCommentFields(platform::File& file, std::int64_t position, FileInfo& in
   std::uint8_t countBytes[4];
   ReadZeroFilled(file, position, countBytes, sizeof countBytes);
   position += 4;
-  const std::uint32_t count = Le32(countBytes);
+  const std::uint32_t count = Le32At(countBytes);
   for (std::uint32_t i = 0; i < count; ++i) {
     if (!ReadCommentEntry(file, info.fileSize, position, info)) return;
   }
@@ -199,7 +170,7 @@ std::int32_t LastGranulePosition(platform::File& file, std::int64_t fileSize) {
     const std::size_t offset = static_cast<std::size_t>(at);
     if (offset + GranuleOffset + 4 > tail.size()) continue;
     if (std::memcmp(&tail[offset], "OggS", 4) == 0) {
-      return static_cast<std::int32_t>(Le32(&tail[offset + GranuleOffset]));
+      return static_cast<std::int32_t>(Le32At(&tail[offset + GranuleOffset]));
     }
   }
   return 0;
@@ -223,8 +194,8 @@ bool ReadStreamInfo(const std::string& fileName, FileInfo& info) {
   ReadZeroFilled(file, identificationAt, identification, sizeof identification);
   if (!HasPacketSignature(identification, 1)) return false;
   info.channels = identification[11];
-  info.sampleRate = Le32(identification + 12);
-  info.bitRateNominal = static_cast<std::int32_t>(Le32(identification + 20));
+  info.sampleRate = Le32At(identification + 12);
+  info.bitRateNominal = static_cast<std::int32_t>(Le32At(identification + 20));
 
   // The identification packet fills the first page alone, so the second page follows it.
   const std::int64_t secondPageAt = identificationAt + IdentificationSize;
@@ -324,20 +295,14 @@ const PropertyTable& TOggVorbis::Properties() const {
           Published<T>("SampleRate", PropKind::Cardinal, [](const T& t) { return std::int64_t{t.SampleRate()}; }),
           Published<T>("BitRateNominal", PropKind::Word,
                        [](const T& t) { return std::int64_t{t.BitRateNominal()}; }),
-          Published<T>("Title", PropKind::ByteString, [](const T& t) { return t.Title(); },
-                       [](T& t, const PropValue& v) { t.SetTitle(PropText(v)); }),
-          Published<T>("Artist", PropKind::ByteString, [](const T& t) { return t.Artist(); },
-                       [](T& t, const PropValue& v) { t.SetArtist(PropText(v)); }),
-          Published<T>("Album", PropKind::ByteString, [](const T& t) { return t.Album(); },
-                       [](T& t, const PropValue& v) { t.SetAlbum(PropText(v)); }),
+          TextProperty<T>("Title", &T::Title, &T::SetTitle),
+          TextProperty<T>("Artist", &T::Artist, &T::SetArtist),
+          TextProperty<T>("Album", &T::Album, &T::SetAlbum),
           Published<T>("Track", PropKind::Word, [](const T& t) { return std::int64_t{t.Track()}; },
                        [](T& t, const PropValue& v) { t.SetTrack(static_cast<std::uint16_t>(PropInt(v) & 0xFFFF)); }),
-          Published<T>("Date", PropKind::ByteString, [](const T& t) { return t.Date(); },
-                       [](T& t, const PropValue& v) { t.SetDate(PropText(v)); }),
-          Published<T>("Genre", PropKind::ByteString, [](const T& t) { return t.Genre(); },
-                       [](T& t, const PropValue& v) { t.SetGenre(PropText(v)); }),
-          Published<T>("Comment", PropKind::ByteString, [](const T& t) { return t.Comment(); },
-                       [](T& t, const PropValue& v) { t.SetComment(PropText(v)); }),
+          TextProperty<T>("Date", &T::Date, &T::SetDate),
+          TextProperty<T>("Genre", &T::Genre, &T::SetGenre),
+          TextProperty<T>("Comment", &T::Comment, &T::SetComment),
           Published<T>("Vendor", PropKind::ByteString, [](const T& t) { return t.Vendor(); }),
           Published<T>("Duration", PropKind::Double, [](const T& t) { return t.Duration(); }),
           Published<T>("BitRate", PropKind::Word, [](const T& t) { return std::int64_t{t.BitRate()}; }),

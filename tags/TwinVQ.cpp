@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/File.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -14,14 +15,7 @@ constexpr std::size_t ChunkHeaderBytes = 8;
 
 // The low 16 bits of the big-endian 32-bit value at offset.
 std::uint16_t Low16OfBe32(const std::uint8_t* bytes, std::size_t offset) {
-  return static_cast<std::uint16_t>((bytes[offset + 2] << 8) | bytes[offset + 3]);
-}
-
-std::string TrimControlAndSpace(const std::string& text) {
-  auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-  const auto first = std::find_if_not(text.begin(), text.end(), isBlank);
-  const auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-  return first < last ? std::string(first, last) : std::string();
+  return tagbytes::Be16At(bytes + offset + 2);
 }
 
 std::uint16_t SampleRateFromCode(std::uint16_t code) {
@@ -124,12 +118,12 @@ bool TTwinVQ::LoadFromFile(const std::string& fileName) {
       duration_ = payload / 125.0 / header.bitRate;
     }
     ReadTextChunks(fileName, header);
-    title_ = TrimControlAndSpace(header.title);
-    comment_ = TrimControlAndSpace(header.comment);
-    author_ = TrimControlAndSpace(header.author);
-    copyright_ = TrimControlAndSpace(header.copyright);
-    originalFile_ = TrimControlAndSpace(header.originalFile);
-    album_ = TrimControlAndSpace(header.album);
+    title_ = tagbytes::Trimmed(header.title);
+    comment_ = tagbytes::Trimmed(header.comment);
+    author_ = tagbytes::Trimmed(header.author);
+    copyright_ = tagbytes::Trimmed(header.copyright);
+    originalFile_ = tagbytes::Trimmed(header.originalFile);
+    album_ = tagbytes::Trimmed(header.album);
     SetFileFormat("TwinVQ");
     return true;
   } catch (...) {

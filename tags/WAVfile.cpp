@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/File.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -14,14 +15,8 @@ constexpr std::int64_t FormatDataOffset = 20;
 // through a crafted file of tiny chunks.
 constexpr int MaxChunksBeforeData = 4096;
 
-std::uint16_t Le16At(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Le32At(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
+using tagbytes::Le16At;
+using tagbytes::Le32At;
 
 bool IdAt(const std::uint8_t* bytes, const char* id) { return std::memcmp(bytes, id, 4) == 0; }
 

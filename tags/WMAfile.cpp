@@ -1,12 +1,13 @@
 #include "tags/WMAfile.h"
 
 #include <array>
-#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "platform/CodePage.h"
 #include "platform/File.h"
+#include "tags/TagBytes.h"
 
 namespace {
 
@@ -55,18 +56,9 @@ struct FileData {
   TagData tag;
 };
 
-std::uint16_t Le16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t Le32(const std::uint8_t* p) {
-  return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-         (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
-std::uint64_t Le64(const std::uint8_t* p) {
-  return static_cast<std::uint64_t>(Le32(p)) | (static_cast<std::uint64_t>(Le32(p + 4)) << 32);
-}
+using tagbytes::Le16At;
+using tagbytes::Le32At;
+using tagbytes::Le64At;
 
 // Reads inside one header object: nothing past the object's end is ever read, so a length
 // field that lies only shortens what is read.
@@ -84,13 +76,13 @@ public:
   bool U16(std::uint16_t& value) {
     std::uint8_t bytes[2];
     if (!Take(bytes, sizeof bytes)) return false;
-    value = Le16(bytes);
+    value = Le16At(bytes);
     return true;
   }
   bool I32(std::int32_t& value) {
     std::uint8_t bytes[4];
     if (!Take(bytes, sizeof bytes)) return false;
-    value = static_cast<std::int32_t>(Le32(bytes));
+    value = static_cast<std::int32_t>(Le32At(bytes));
     return true;
   }
 
@@ -102,7 +94,7 @@ public:
     std::vector<std::uint8_t> bytes(byteLength);
     bytes.resize(file_.Read(bytes.data(), bytes.size()));
     std::u16string text(bytes.size() / 2, u'\0');
-    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(Le16(&bytes[2 * i]));
+    for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<char16_t>(Le16At(&bytes[2 * i]));
     return text;
   }
 
@@ -121,32 +113,9 @@ private:
   std::int64_t end_;
 };
 
-// Removes the code units up to and including the space at both ends (the NUL that ends
-// every ASF string among them).
-std::u16string TrimWide(const std::u16string& text) {
-  std::size_t first = 0;
-  std::size_t last = text.size();
-  while (first < last && text[first] <= u' ') ++first;
-  while (last > first && text[last - 1] <= u' ') --last;
-  return text.substr(first, last - first);
-}
-
-// A whole text of an optional sign and decimal digits as a 32-bit integer; 0 otherwise.
-std::int32_t WideToInt(const std::u16string& text) {
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
-  if (i == text.size()) return 0;
-  std::int64_t value = 0;
-  for (; i < text.size(); ++i) {
-    if (text[i] < u'0' || text[i] > u'9') return 0;
-    value = value * 10 + (text[i] - u'0');
-    if (value > static_cast<std::int64_t>(INT_MAX) + 1) return 0;
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX || value < INT_MIN) return 0;
-  return static_cast<std::int32_t>(value);
-}
+// Trimming drops the code units up to and including the space at both ends, among them the
+// NUL that ends every ASF string.
+using tagbytes::Trimmed;
 
 void ReadContentDescription(ObjectReader& reader, TagData& tag) {
   std::uint16_t lengths[5];
@@ -192,7 +161,7 @@ void ReadExtendedContent(ObjectReader& reader, TagData& tag) {
     } else if (!reader.Skip(valueLength)) {
       return;
     }
-    std::u16string* target = TagTextNamed(platform::UpperAscii(platform::Utf16ToCp932(TrimWide(name))), tag);
+    std::u16string* target = TagTextNamed(platform::UpperAscii(platform::Utf16ToCp932(Trimmed(name))), tag);
     // A value of another type leaves the text as it was.
     if (target && valueType == UnicodeString) *target = std::move(value);
   }
@@ -232,14 +201,14 @@ bool ReadAsfHeader(const std::string& fileName, FileData& data) {
   if (!file.ReadExact(head, Guid{}.size())) return false;
   if (std::memcmp(head, HeaderObjectGuid.data(), Guid{}.size()) != 0) return true;
   if (!file.ReadExact(head + 16, HeaderObjectHeadSize - 16)) return false;
-  const std::int32_t count = static_cast<std::int32_t>(Le32(head + 24));
+  const std::int32_t count = static_cast<std::int32_t>(Le32At(head + 24));
 
   std::int64_t position = HeaderObjectHeadSize;
   for (std::int32_t i = 0; i < count; ++i) {
     if (fileSize - position < ObjectHeaderSize) break;
     std::uint8_t objectHead[ObjectHeaderSize];
     if (!file.Seek(position) || !file.ReadExact(objectHead, sizeof objectHead)) return false;
-    const std::uint64_t objectSize = Le64(objectHead + 16);
+    const std::uint64_t objectSize = Le64At(objectHead + 16);
     if (objectSize < static_cast<std::uint64_t>(ObjectHeaderSize) ||
         objectSize > static_cast<std::uint64_t>(fileSize - position)) {
       break;
@@ -296,13 +265,13 @@ bool TWMAfile::LoadFromFile(const std::string& fileName) {
     sampleRate_ = data.sampleRate;
     duration_ = static_cast<double>(data.fileSize) * 8 / data.maxBitRate;
     bitRate_ = data.byteRate * 8 / 1000;
-    title_ = TrimWide(data.tag.title);
-    artist_ = TrimWide(data.tag.artist);
-    album_ = TrimWide(data.tag.album);
-    track_ = WideToInt(TrimWide(data.tag.track));
-    year_ = TrimWide(data.tag.year);
-    genre_ = TrimWide(data.tag.genre);
-    comment_ = TrimWide(data.tag.comment);
+    title_ = Trimmed(data.tag.title);
+    artist_ = Trimmed(data.tag.artist);
+    album_ = Trimmed(data.tag.album);
+    track_ = tagbytes::WholeDecimalOrZero(std::u16string_view(Trimmed(data.tag.track)));
+    year_ = Trimmed(data.tag.year);
+    genre_ = Trimmed(data.tag.genre);
+    comment_ = Trimmed(data.tag.comment);
     SetFileFormat("WMA");
     return true;
   } catch (...) {

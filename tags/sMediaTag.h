@@ -65,6 +65,16 @@ PropertyInfo Published(std::string name, PropKind kind, Get get, Set set) {
   return info;
 }
 
+// A published read-write text property of class T (a byte string unless kind says otherwise)
+// made of a member getter returning the stored text and a member setter taking it.
+template <class T>
+PropertyInfo TextProperty(std::string name, const std::string& (T::*get)() const,
+                          void (T::*set)(const std::string&), PropKind kind = PropKind::ByteString) {
+  return Published<T>(
+      std::move(name), kind, [get](const T& object) { return (object.*get)(); },
+      [set](T& object, const PropValue& value) { (object.*set)(PropText(value)); });
+}
+
 // The table of a derived class: the base's properties followed by its own.
 PropertyTable DeriveProperties(const PropertyTable& base, std::vector<PropertyInfo> own);
 
