@@ -165,62 +165,50 @@ TJisPair EucKanaToJis(std::string_view text, std::size_t& pos) {
   return pair;
 }
 
-std::string EucToJis(std::string_view text) {
+namespace {
+
+// Writes text as ISO-2022-JP: bytes below 0x80 in single-byte mode, every other character in
+// two-byte mode through toJis, which returns its JIS pair and moves pos past what it used.
+template <class ToJis>
+std::string EncodeJis(std::string_view text, ToJis toJis, bool closeAtEnd) {
   std::string out;
   out.reserve(text.size() + text.size() / 2 + 8);
   JisWriter writer(out);
   std::size_t pos = 0;
   while (pos < text.size()) {
     const unsigned char b = ByteAt(text, pos);
-    if (b == '\r' || b == '\n') {
-      writer.SingleByte();
-      out.push_back(static_cast<char>(b));
-      ++pos;
-    } else if (b >= 0x80) {
+    if (b >= 0x80) {
       writer.TwoByte();
-      if (b == kEucKanaPrefix) {
-        AppendPair(out, EucKanaToJis(text, pos));
-      } else {
-        AppendPair(out, {static_cast<unsigned char>(b & 0x7F),
-                         static_cast<unsigned char>(ByteAt(text, pos + 1) & 0x7F)});
-        pos += 2;
-      }
+      AppendPair(out, toJis(b, pos));
     } else {
       writer.SingleByte();
       out.push_back(static_cast<char>(b));
       ++pos;
     }
   }
+  if (closeAtEnd) writer.SingleByte();
   return out;
 }
 
+}  // namespace
+
+std::string EucToJis(std::string_view text) {
+  return EncodeJis(text, [text](unsigned char b, std::size_t& pos) -> TJisPair {
+    if (b == kEucKanaPrefix) return EucKanaToJis(text, pos);
+    const TJisPair pair{static_cast<unsigned char>(b & 0x7F),
+                        static_cast<unsigned char>(ByteAt(text, pos + 1) & 0x7F)};
+    pos += 2;
+    return pair;
+  }, false);
+}
+
 std::string SjisToJis(std::string_view text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 2 + 8);
-  JisWriter writer(out);
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    const unsigned char b = ByteAt(text, pos);
-    if (b == '\r' || b == '\n') {
-      writer.SingleByte();
-      out.push_back(static_cast<char>(b));
-      ++pos;
-    } else if (b >= 0x80) {
-      writer.TwoByte();
-      if (IsHalfWidthKana(b)) {
-        AppendPair(out, SjisKanaToJis(text, pos));
-      } else {
-        AppendPair(out, SjisToJisChar(b, ByteAt(text, pos + 1)));
-        pos += 2;
-      }
-    } else {
-      writer.SingleByte();
-      out.push_back(static_cast<char>(b));
-      ++pos;
-    }
-  }
-  writer.SingleByte();
-  return out;
+  return EncodeJis(text, [text](unsigned char b, std::size_t& pos) -> TJisPair {
+    if (IsHalfWidthKana(b)) return SjisKanaToJis(text, pos);
+    const TJisPair pair = SjisToJisChar(b, ByteAt(text, pos + 1));
+    pos += 2;
+    return pair;
+  }, true);
 }
 
 std::string JisToEuc(std::string_view text) {
