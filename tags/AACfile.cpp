@@ -59,22 +59,22 @@ const PropertyTable& TAACfile::Properties() const {
   static const PropertyTable table = DeriveProperties(
       BaseProperties(),
       {
-          Published<T>("ID3v1", PropKind::Object, [](const T& t) { return static_cast<TsMediaTag*>(t.ID3v1()); }),
-          Published<T>("ID3v2", PropKind::Object, [](const T& t) { return static_cast<TsMediaTag*>(t.ID3v2()); }),
+          Published<T>("ID3v1", PropKind::Object, &T::ID3v1),
+          Published<T>("ID3v2", PropKind::Object, &T::ID3v2),
           Published<T>("FileSize", PropKind::Integer, [integer](const T& t) { return integer(t.FileSize()); }),
           Published<T>("HeaderTypeID", PropKind::Byte, [integer](const T& t) { return integer(t.HeaderTypeID()); }),
-          Published<T>("HeaderType", PropKind::ByteString, [](const T& t) { return t.HeaderType(); }),
+          Published<T>("HeaderType", PropKind::ByteString, &T::HeaderType),
           Published<T>("MPEGVersionID", PropKind::Byte, [integer](const T& t) { return integer(t.MPEGVersionID()); }),
-          Published<T>("MPEGVersion", PropKind::ByteString, [](const T& t) { return t.MPEGVersion(); }),
+          Published<T>("MPEGVersion", PropKind::ByteString, &T::MPEGVersion),
           Published<T>("ProfileID", PropKind::Byte, [integer](const T& t) { return integer(t.ProfileID()); }),
-          Published<T>("Profile", PropKind::ByteString, [](const T& t) { return t.Profile(); }),
+          Published<T>("Profile", PropKind::ByteString, &T::Profile),
           Published<T>("Channels", PropKind::Byte, [integer](const T& t) { return integer(t.Channels()); }),
           Published<T>("SampleRate", PropKind::Integer, [integer](const T& t) { return integer(t.SampleRate()); }),
           Published<T>("BitRate", PropKind::Integer, [integer](const T& t) { return integer(t.BitRate()); }),
           Published<T>("BitRateTypeID", PropKind::Byte, [integer](const T& t) { return integer(t.BitRateTypeID()); }),
-          Published<T>("BitRateType", PropKind::ByteString, [](const T& t) { return t.BitRateType(); }),
-          Published<T>("Duration", PropKind::Double, [](const T& t) { return t.Duration(); }),
-          Published<T>("Valid", PropKind::Boolean, [](const T& t) { return t.Valid(); }),
+          Published<T>("BitRateType", PropKind::ByteString, &T::BitRateType),
+          Published<T>("Duration", PropKind::Double, &T::Duration),
+          Published<T>("Valid", PropKind::Boolean, &T::Valid),
       });
   return table;
 }

@@ -224,9 +224,9 @@ const PropertyTable& TAPEtag::Properties() const {
   static const PropertyTable table = DeriveProperties(
       BaseProperties(),
       {
-          Published<TAPEtag>("Exists", PropKind::Boolean, [](const TAPEtag& t) { return t.Exists(); }),
-          Published<TAPEtag>("Version", PropKind::Integer, [](const TAPEtag& t) { return std::int64_t{t.Version()}; }),
-          Published<TAPEtag>("Size", PropKind::Integer, [](const TAPEtag& t) { return std::int64_t{t.Size()}; }),
+          Published<TAPEtag>("Exists", PropKind::Boolean, &TAPEtag::Exists),
+          Published<TAPEtag>("Version", PropKind::Integer, &TAPEtag::Version),
+          Published<TAPEtag>("Size", PropKind::Integer, &TAPEtag::Size),
           TextProperty<TAPEtag>("Title", &TAPEtag::Title, &TAPEtag::SetTitle),
           TextProperty<TAPEtag>("Artist", &TAPEtag::Artist, &TAPEtag::SetArtist),
           TextProperty<TAPEtag>("Album", &TAPEtag::Album, &TAPEtag::SetAlbum),

@@ -97,17 +97,13 @@ const PropertyTable& TCDAtrack::Properties() const {
   static const PropertyTable table = DeriveProperties(
       TsMediaTag::BaseProperties(),
       {
-          Published<T>("Valid", PropKind::Boolean, [](const T& t) -> PropValue { return t.Valid(); }),
-          Published<T>("Title", PropKind::WideString, [](const T& t) -> PropValue { return t.Title(); }),
-          Published<T>("Artist", PropKind::WideString,
-                       [](const T& t) -> PropValue { return t.Artist(); }),
-          Published<T>("Album", PropKind::WideString, [](const T& t) -> PropValue { return t.Album(); }),
-          Published<T>("Duration", PropKind::Double,
-                       [](const T& t) -> PropValue { return t.Duration(); }),
-          Published<T>("Track", PropKind::Word,
-                       [](const T& t) -> PropValue { return std::int64_t{t.Track()}; }),
-          Published<T>("Position", PropKind::Double,
-                       [](const T& t) -> PropValue { return t.Position(); }),
+          Published<T>("Valid", PropKind::Boolean, &T::Valid),
+          Published<T>("Title", PropKind::WideString, &T::Title),
+          Published<T>("Artist", PropKind::WideString, &T::Artist),
+          Published<T>("Album", PropKind::WideString, &T::Album),
+          Published<T>("Duration", PropKind::Double, &T::Duration),
+          Published<T>("Track", PropKind::Word, &T::Track),
+          Published<T>("Position", PropKind::Double, &T::Position),
       });
   return table;
 }

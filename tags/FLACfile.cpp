@@ -69,19 +69,16 @@ const PropertyTable& TFLACfile::Properties() const {
   static const PropertyTable table = DeriveProperties(
       BaseProperties(),
       {
-          Published<T>("Channels", PropKind::Byte, [](const T& t) { return std::int64_t{t.Channels()}; }),
-          Published<T>("SampleRate", PropKind::Integer, [](const T& t) { return std::int64_t{t.SampleRate()}; }),
-          Published<T>("BitsPerSample", PropKind::Byte,
-                       [](const T& t) { return std::int64_t{t.BitsPerSample()}; }),
-          Published<T>("FileLength", PropKind::Integer, [](const T& t) { return std::int64_t{t.FileLength()}; }),
-          Published<T>("Samples", PropKind::Integer, [](const T& t) { return std::int64_t{t.Samples()}; }),
-          Published<T>("ID3v1", PropKind::Object,
-                       [](const T& t) { return static_cast<TsMediaTag*>(t.ID3v1()); }),
-          Published<T>("ID3v2", PropKind::Object,
-                       [](const T& t) { return static_cast<TsMediaTag*>(t.ID3v2()); }),
-          Published<T>("Valid", PropKind::Boolean, [](const T& t) { return t.Valid(); }),
-          Published<T>("Duration", PropKind::Double, [](const T& t) { return t.Duration(); }),
-          Published<T>("Ratio", PropKind::Double, [](const T& t) { return t.Ratio(); }),
+          Published<T>("Channels", PropKind::Byte, &T::Channels),
+          Published<T>("SampleRate", PropKind::Integer, &T::SampleRate),
+          Published<T>("BitsPerSample", PropKind::Byte, &T::BitsPerSample),
+          Published<T>("FileLength", PropKind::Integer, &T::FileLength),
+          Published<T>("Samples", PropKind::Integer, &T::Samples),
+          Published<T>("ID3v1", PropKind::Object, &T::ID3v1),
+          Published<T>("ID3v2", PropKind::Object, &T::ID3v2),
+          Published<T>("Valid", PropKind::Boolean, &T::Valid),
+          Published<T>("Duration", PropKind::Double, &T::Duration),
+          Published<T>("Ratio", PropKind::Double, &T::Ratio),
       });
   return table;
 }

@@ -132,9 +132,8 @@ const PropertyTable& TID3v1::Properties() const {
   static const PropertyTable table = DeriveProperties(
       BaseProperties(),
       {
-          Published<TID3v1>("Exists", PropKind::Boolean, [](const TID3v1& t) { return t.Exists(); }),
-          Published<TID3v1>("VersionID", PropKind::Byte,
-                            [](const TID3v1& t) { return std::int64_t{t.VersionID()}; }),
+          Published<TID3v1>("Exists", PropKind::Boolean, &TID3v1::Exists),
+          Published<TID3v1>("VersionID", PropKind::Byte, &TID3v1::VersionID),
           TextProperty<TID3v1>("Title", &TID3v1::Title, &TID3v1::SetTitle, PropKind::ShortString),
           TextProperty<TID3v1>("Artist", &TID3v1::Artist, &TID3v1::SetArtist, PropKind::ShortString),
           TextProperty<TID3v1>("Album", &TID3v1::Album, &TID3v1::SetAlbum, PropKind::ShortString),
@@ -146,7 +145,7 @@ const PropertyTable& TID3v1::Properties() const {
           Published<TID3v1>(
               "GenreID", PropKind::Byte, [](const TID3v1& t) { return std::int64_t{t.GenreID()}; },
               [](TID3v1& t, const PropValue& v) { t.SetGenreID(static_cast<std::uint8_t>(PropInt(v))); }),
-          Published<TID3v1>("Genre", PropKind::ByteString, [](const TID3v1& t) { return t.Genre(); }),
+          Published<TID3v1>("Genre", PropKind::ByteString, &TID3v1::Genre),
       });
   return table;
 }

@@ -390,17 +390,16 @@ const PropertyTable& TID3v2::Properties() const {
   static const PropertyTable table = DeriveProperties(
       BaseProperties(),
       {
-          Published<TID3v2>("Exists", PropKind::Boolean, [](const TID3v2& t) { return t.Exists(); }),
-          Published<TID3v2>("VersionID", PropKind::Byte,
-                            [](const TID3v2& t) { return std::int64_t{t.VersionID()}; }),
-          Published<TID3v2>("Size", PropKind::Integer, [](const TID3v2& t) { return std::int64_t{t.Size()}; }),
+          Published<TID3v2>("Exists", PropKind::Boolean, &TID3v2::Exists),
+          Published<TID3v2>("VersionID", PropKind::Byte, &TID3v2::VersionID),
+          Published<TID3v2>("Size", PropKind::Integer, &TID3v2::Size),
           TextProperty<TID3v2>("Title", &TID3v2::Title, &TID3v2::SetTitle),
           TextProperty<TID3v2>("Artist", &TID3v2::Artist, &TID3v2::SetArtist),
           TextProperty<TID3v2>("Album", &TID3v2::Album, &TID3v2::SetAlbum),
           Published<TID3v2>(
               "Track", PropKind::Word, [](const TID3v2& t) { return std::int64_t{t.Track()}; },
               [](TID3v2& t, const PropValue& v) { t.SetTrack(static_cast<std::uint16_t>(PropInt(v))); }),
-          Published<TID3v2>("TrackString", PropKind::ByteString, [](const TID3v2& t) { return t.TrackString(); }),
+          Published<TID3v2>("TrackString", PropKind::ByteString, &TID3v2::TrackString),
           TextProperty<TID3v2>("Year", &TID3v2::Year, &TID3v2::SetYear),
           TextProperty<TID3v2>("Genre", &TID3v2::Genre, &TID3v2::SetGenre),
           TextProperty<TID3v2>("Comment", &TID3v2::Comment, &TID3v2::SetComment),

@@ -288,13 +288,11 @@ const PropertyTable& TOggVorbis::Properties() const {
   static const PropertyTable table = DeriveProperties(
       BaseProperties(),
       {
-          Published<T>("FileSize", PropKind::Integer, [](const T& t) { return std::int64_t{t.FileSize()}; }),
-          Published<T>("ChannelModeID", PropKind::Byte,
-                       [](const T& t) { return std::int64_t{t.ChannelModeID()}; }),
-          Published<T>("ChannelMode", PropKind::ByteString, [](const T& t) { return t.ChannelMode(); }),
-          Published<T>("SampleRate", PropKind::Cardinal, [](const T& t) { return std::int64_t{t.SampleRate()}; }),
-          Published<T>("BitRateNominal", PropKind::Word,
-                       [](const T& t) { return std::int64_t{t.BitRateNominal()}; }),
+          Published<T>("FileSize", PropKind::Integer, &T::FileSize),
+          Published<T>("ChannelModeID", PropKind::Byte, &T::ChannelModeID),
+          Published<T>("ChannelMode", PropKind::ByteString, &T::ChannelMode),
+          Published<T>("SampleRate", PropKind::Cardinal, &T::SampleRate),
+          Published<T>("BitRateNominal", PropKind::Word, &T::BitRateNominal),
           TextProperty<T>("Title", &T::Title, &T::SetTitle),
           TextProperty<T>("Artist", &T::Artist, &T::SetArtist),
           TextProperty<T>("Album", &T::Album, &T::SetAlbum),
@@ -303,11 +301,11 @@ const PropertyTable& TOggVorbis::Properties() const {
           TextProperty<T>("Date", &T::Date, &T::SetDate),
           TextProperty<T>("Genre", &T::Genre, &T::SetGenre),
           TextProperty<T>("Comment", &T::Comment, &T::SetComment),
-          Published<T>("Vendor", PropKind::ByteString, [](const T& t) { return t.Vendor(); }),
-          Published<T>("Duration", PropKind::Double, [](const T& t) { return t.Duration(); }),
-          Published<T>("BitRate", PropKind::Word, [](const T& t) { return std::int64_t{t.BitRate()}; }),
-          Published<T>("ID3v2", PropKind::Boolean, [](const T& t) { return t.ID3v2(); }),
-          Published<T>("Valid", PropKind::Boolean, [](const T& t) { return t.Valid(); }),
+          Published<T>("Vendor", PropKind::ByteString, &T::Vendor),
+          Published<T>("Duration", PropKind::Double, &T::Duration),
+          Published<T>("BitRate", PropKind::Word, &T::BitRate),
+          Published<T>("ID3v2", PropKind::Boolean, &T::ID3v2),
+          Published<T>("Valid", PropKind::Boolean, &T::Valid),
       });
   return table;
 }

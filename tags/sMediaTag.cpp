@@ -161,8 +161,7 @@ void TsMediaTag::ClearBase() {
 
 const PropertyTable& TsMediaTag::BaseProperties() {
   static const PropertyTable table = {
-      Published<TsMediaTag>("FileFormat", PropKind::ByteString,
-                            [](const TsMediaTag& t) { return t.FileFormat(); }),
+      Published<TsMediaTag>("FileFormat", PropKind::ByteString, &TsMediaTag::FileFormat),
   };
   return table;
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -55,6 +56,32 @@ PropertyInfo Published(std::string name, PropKind kind, Get get) {
   return PropertyInfo{std::move(name), kind,
                       [get](TsMediaTag& object) -> PropValue { return get(static_cast<T&>(object)); },
                       {}};
+}
+
+// The property value of a getter's result: integers and enumerations widen to 64 bits.
+template <class R>
+PropValue ToPropValue(const R& value) {
+  using V = std::decay_t<R>;
+  if constexpr (std::is_same_v<V, bool>) {
+    return value;
+  } else if constexpr (std::is_integral_v<V> || std::is_enum_v<V>) {
+    return static_cast<std::int64_t>(value);
+  } else if constexpr (std::is_floating_point_v<V>) {
+    return static_cast<double>(value);
+  } else if constexpr (std::is_pointer_v<V> && std::is_base_of_v<TsMediaTag, std::remove_cv_t<std::remove_pointer_t<V>>>) {
+    return static_cast<TsMediaTag*>(const_cast<std::remove_cv_t<std::remove_pointer_t<V>>*>(value));
+  } else if constexpr (std::is_convertible_v<V, std::string_view>) {
+    return std::string(std::string_view(value));
+  } else {
+    return value;
+  }
+}
+
+// A published read-only property read through a getter of T without arguments.
+template <class T, class R>
+PropertyInfo Published(std::string name, PropKind kind, R (T::*getter)() const) {
+  return Published<T>(std::move(name), kind,
+                      [getter](const T& object) { return ToPropValue((object.*getter)()); });
 }
 
 // A published read-write property of class T.
