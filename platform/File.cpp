@@ -1,5 +1,6 @@
 #include "platform/File.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -13,6 +14,10 @@ namespace platform {
 namespace {
 
 constexpr std::size_t CacheSize = 16 * 1024;
+
+// Bytes that writes may still put before they fail with ENOSPC; -1: no limit (see
+// SimulateFullDiskAfter).
+std::int64_t writeBudget = -1;
 
 int OpenFlags(File::Mode mode) {
   switch (mode) {
@@ -61,13 +66,18 @@ File& File::operator=(File&& other) noexcept {
 bool File::Open(const std::string& path, Mode mode) {
   Close();
   if (path.empty()) return false;
-  int fd = ::open(SystemPath(path).c_str(), OpenFlags(mode) | O_CLOEXEC, 0644);
+  // Non-blocking, so that opening a FIFO or a device returns at once; such files are then
+  // refused below, since only regular files are read or written.
+  int fd = ::open(SystemPath(path).c_str(), OpenFlags(mode) | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) return false;
   struct stat info {};
-  if (::fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int reason = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
     ::close(fd);
+    errno = reason;
     return false;
   }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   fd_ = fd;
   pos_ = 0;
   readOnlySize_ = mode == Mode::Read ? static_cast<std::int64_t>(info.st_size) : -1;
@@ -145,9 +155,18 @@ bool File::Write(const void* buffer, std::size_t count) {
   const auto* in = static_cast<const std::uint8_t*>(buffer);
   std::size_t done = 0;
   while (done < count) {
-    ssize_t put = ::pwrite(fd_, in + done, count - done, static_cast<off_t>(pos_ + done));
+    std::size_t chunk = count - done;
+    if (writeBudget >= 0) {
+      if (writeBudget == 0) {
+        errno = ENOSPC;
+        return false;
+      }
+      chunk = std::min<std::size_t>(chunk, static_cast<std::size_t>(writeBudget));
+    }
+    ssize_t put = ::pwrite(fd_, in + done, chunk, static_cast<off_t>(pos_ + done));
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
+    if (writeBudget > 0) writeBudget -= put;
     done += static_cast<std::size_t>(put);
   }
   pos_ += static_cast<std::int64_t>(count);
@@ -192,24 +211,39 @@ bool CreateTemporaryBeside(const std::string& path, File& file, std::string& tem
   return true;
 }
 
-bool CommitTemporary(File& file, const std::string& temporaryPath, const std::string& path) {
-  bool written = file.Sync();
+bool CommitTemporary(File& file, const std::string& temporaryPath, const std::string& path,
+                     Durability durability) {
+  bool written = durability == Durability::Unsynced || file.Sync();
   file.Close();
   if (written && RenameFile(temporaryPath, path)) return true;
+  const int reason = errno;
   DeleteFile(temporaryPath);
+  errno = reason;
   return false;
 }
 
-bool ReplaceFileContent(const std::string& path, const std::string& content) {
+bool ReplaceFileContent(const std::string& path, const std::string& content, Durability durability) {
   File file;
   std::string temporary;
   if (!CreateTemporaryBeside(path, file, temporary)) return false;
   if (!file.Write(content)) {
+    const int reason = errno;
     file.Close();
     DeleteFile(temporary);
+    errno = reason;
     return false;
   }
-  return CommitTemporary(file, temporary, path);
+  return CommitTemporary(file, temporary, path, durability);
 }
+
+bool SyncFileSystem(const std::string& path) {
+  int fd = ::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  const bool synced = ::syncfs(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
+void SimulateFullDiskAfter(std::int64_t bytes) { writeBudget = bytes < 0 ? -1 : bytes; }
 
 }  // namespace platform

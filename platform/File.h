@@ -24,6 +24,8 @@ public:
   File(File&& other) noexcept;
   File& operator=(File&& other) noexcept;
 
+  // Opens regular files only: a folder, FIFO, socket or device is refused at once (without
+  // blocking), errno then telling why.
   bool Open(const std::string& path, Mode mode);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
@@ -62,17 +64,28 @@ private:
   std::int64_t readOnlySize_ = -1;
 };
 
-// Whole-file helpers.
+// Whether a whole-file replacement flushes the new content to the disk before the rename.
+// Unsynced suits many small files that are flushed together afterwards (SyncFileSystem).
+enum class Durability { Synced, Unsynced };
+
+// Whole-file helpers. On failure errno tells the system's reason.
 bool ReadWholeFile(const std::string& path, std::string& content);
 // Writes content to a temporary file in the same folder, then renames it over path.
 // On failure path is untouched and the temporary file is removed.
-bool ReplaceFileContent(const std::string& path, const std::string& content);
+bool ReplaceFileContent(const std::string& path, const std::string& content,
+                        Durability durability = Durability::Synced);
+// Flushes everything written to the file system that holds path (syncfs).
+bool SyncFileSystem(const std::string& path);
+// For tests: from now on writes through File put at most bytes more, then fail with ENOSPC
+// (a disk that fills up halfway through a write); a negative count lifts the limit.
+void SimulateFullDiskAfter(std::int64_t bytes);
 
 // The two halves of a whole-file replacement, for writers that stream the new content:
 // creates an empty temporary file in the folder of path and opens it read-write;
 bool CreateTemporaryBeside(const std::string& path, File& file, std::string& temporaryPath);
 // then flushes and closes it and renames it over path in one step. On failure the
 // temporary file is removed and path is untouched.
-bool CommitTemporary(File& file, const std::string& temporaryPath, const std::string& path);
+bool CommitTemporary(File& file, const std::string& temporaryPath, const std::string& path,
+                     Durability durability = Durability::Synced);
 
 }  // namespace platform

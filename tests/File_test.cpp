@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <random>
+#include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "TestSupport.h"
 #include "platform/CodePage.h"
@@ -275,6 +277,41 @@ TEST(FileSystem, CodePagePathsReachUtf8Names) {
   file.Close();
   EXPECT_EQ(ReadBytes((dir.path() / "歌詞ソ表" / "曲.txt").string()), "x");
   EXPECT_TRUE(platform::FileExists(folder + "/" + platform::Sjis("曲.txt")));
+}
+
+TEST(FileOpen, OnlyRegularFilesAndNeverBlocking) {
+  TempDir dir;
+  const std::string fifo = dir.File("pipe.mp3");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  File file;
+  // Opening a FIFO without a writer would block a blocking open forever.
+  EXPECT_FALSE(file.Open(fifo, File::Mode::Read));
+  EXPECT_FALSE(file.Open(fifo, File::Mode::ReadWrite));
+  EXPECT_FALSE(file.Open(dir.path().string(), File::Mode::Read));
+  EXPECT_EQ(errno, EISDIR);
+  EXPECT_FALSE(file.Open("/dev/null", File::Mode::Read));
+  WriteBytes(dir.File("song.mp3"), "abc");
+  ASSERT_TRUE(file.Open(dir.File("song.mp3"), File::Mode::Read));
+  char buffer[3];
+  EXPECT_TRUE(file.ReadExact(buffer, 3));
+}
+
+TEST(WholeFile, AFullDiskHalfwayKeepsTheOldContent) {
+  TempDir dir;
+  const std::string path = dir.File("MusicList.lst");
+  WriteBytes(path, "old content\r\n");
+  platform::SimulateFullDiskAfter(5);
+  errno = 0;
+  const bool replaced = platform::ReplaceFileContent(path, std::string(100, 'x'));
+  const int reason = errno;
+  platform::SimulateFullDiskAfter(-1);
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(reason, ENOSPC);
+  EXPECT_EQ(ReadBytes(path), "old content\r\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  EXPECT_TRUE(platform::ReplaceFileContent(path, "new", platform::Durability::Unsynced));
+  EXPECT_EQ(ReadBytes(path), "new");
+  EXPECT_TRUE(platform::SyncFileSystem(path));
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+// Which volume holds the player, and keeping DriveRoot and Connected current as volumes
+// come and go.
+#include <string>
+#include <vector>
+
+#include "library/Feedback.h"
+#include "library/MainState.h"
+
+namespace library {
+
+// True when root + "iPod_Control/Device/SysInfo" exists (root ends with "/").
+bool HasSysInfo(const std::string& root);
+// The last root of volumes (ascending) that carries the marker; empty when none does.
+std::string FindPlayerDrive(const std::vector<std::string>& volumes);
+// The same over state.Volumes().
+std::string FindPlayerDrive(const MainState& state);
+
+// The connect command: does nothing while a player is known; otherwise searches and sets
+// DriveRoot, Connected and the status text.
+void ConnectPlayer(MainState& state, Feedback& ui);
+// A device change: platform::kDeviceArrival searches again, platform::kDeviceRemoval forgets
+// the player, any other code only shows the change while not connected.
+void DeviceChange(MainState& state, Feedback& ui, unsigned eventCode);
+// Every two seconds: puts back "iPodが認識されていません。" while not connected.
+void Timer1Timer(MainState& state, Feedback& ui);
+
+}  // namespace library
