@@ -1,0 +1,31 @@
+#pragma once
+// Runs one command of a window: an error it does not handle ends the command and is shown in
+// the application's error box with its own text; the program goes on.
+#include <QMessageBox>
+#include <QWidget>
+#include <exception>
+#include <utility>
+
+#include "app/QtText.h"
+#include "platform/Error.h"
+
+namespace app {
+
+template <typename Command>
+bool RunCommand(QWidget* parent, Command&& command) {
+  QString message;
+  try {
+    std::forward<Command>(command)();
+    return true;
+  } catch (const platform::Error& error) {
+    message = FromCp932(error.what());
+  } catch (const std::exception& error) {
+    message = QString::fromLocal8Bit(error.what());
+  } catch (...) {
+    message = Ui("不明なエラーが発生しました。");
+  }
+  QMessageBox::critical(parent, Ui("Lyrimate"), message);
+  return false;
+}
+
+}  // namespace app
