@@ -1,0 +1,88 @@
+#include "library/LyricsFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "TestSupport.h"
+#include "platform/CodePage.h"
+#include "platform/Error.h"
+#include "platform/File.h"
+
+namespace {
+
+using library::JoinLinesCrLf;
+using library::MainState;
+using library::SplitLines;
+using platform::Sjis;
+using testing_support::ReadBytes;
+using testing_support::TempDir;
+using testing_support::WriteBytes;
+using Lines = std::vector<std::string>;
+
+TEST(LyricsLines, EveryKindOfLineBreakEndsALine) {
+  EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"}));
+  EXPECT_EQ(SplitLines("a\n"), (Lines{"a"}));
+  EXPECT_EQ(SplitLines("a\r\n\r\n"), (Lines{"a", ""}));
+  EXPECT_EQ(SplitLines("\n\r"), (Lines{"", ""}));  // LF then a lone CR: two empty lines
+  EXPECT_EQ(SplitLines(""), Lines{});
+  EXPECT_EQ(JoinLinesCrLf("a\nb"), "a\r\nb\r\n");
+  EXPECT_EQ(JoinLinesCrLf("a\r\nb\r\n"), "a\r\nb\r\n");
+  EXPECT_EQ(JoinLinesCrLf(""), "");
+  EXPECT_EQ(JoinLinesCrLf("\r"), "\r\n");
+  const std::string japanese = Sjis("表示\nソ");  // trail bytes 0x5C stay inside their lines
+  EXPECT_EQ(JoinLinesCrLf(japanese), Sjis("表示\r\nソ\r\n"));
+}
+
+TEST(LyricsFileName, SlashesBecomeUnderscoresAndNothingElseOfAnOrdinaryName) {
+  TempDir dir;
+  MainState state(dir.path().string());
+  const std::string data = dir.path().string() + "/MusicDatas/";
+  EXPECT_EQ(library::LyricsFileName(state, "AC/DC Live", "X/Y"), data + "AC_DC Live-X_Y.txt");
+  EXPECT_EQ(library::LyricsFileName(state, "Love/Hate", "Best"), data + "Love_Hate-Best.txt");
+  EXPECT_EQ(library::LyricsFileName(state, " a ", "B"), data + " a -B.txt");  // nothing trimmed
+  EXPECT_EQ(library::LyricsFileName(state, "Why?", "a:b"), data + "Why_-a_b.txt");
+  EXPECT_EQ(library::LyricsFileName(state, Sjis("ソ"), Sjis("表")), data + Sjis("ソ-表") + ".txt");
+  EXPECT_EQ(library::LyricsFileName(state, "../../etc", "x"), data + ".._.._etc-x.txt");
+}
+
+TEST(LyricsFiles, WrittenAsCrLfLinesReadBackAndTheOpeningLine) {
+  TempDir dir;
+  MainState state(dir.path().string());
+  const std::string path = library::LyricsFileName(state, "a", "b");
+  EXPECT_FALSE(library::ReadLyricsFile(path).has_value());
+  EXPECT_EQ(library::OpeningLine(path), "");
+  library::WriteLyricsFile(path, "first\nsecond");  // creates MusicDatas
+  EXPECT_EQ(ReadBytes(path), "first\r\nsecond\r\n");
+  EXPECT_EQ(library::ReadLyricsFile(path), "first\r\nsecond\r\n");
+  EXPECT_EQ(library::OpeningLine(path), "first");
+  library::WriteLyricsFile(path, "");
+  EXPECT_EQ(ReadBytes(path), "");
+  EXPECT_EQ(library::ReadLyricsFile(path), "");
+  WriteBytes(path, "\r\nsecond");
+  EXPECT_EQ(library::OpeningLine(path), "");
+  WriteBytes(path, "only\rline");
+  EXPECT_EQ(library::OpeningLine(path), "only");
+}
+
+TEST(LyricsFiles, AWriteThatFailsHalfwayKeepsTheOldFile) {
+  TempDir dir;
+  MainState state(dir.path().string());
+  const std::string path = library::LyricsFileName(state, "a", "b");
+  library::WriteLyricsFile(path, "hand corrected");
+  platform::SimulateFullDiskAfter(3);
+  EXPECT_THROW(library::WriteLyricsFile(path, std::string(500, 'x')), platform::Error);
+  platform::SimulateFullDiskAfter(-1);
+  EXPECT_EQ(ReadBytes(path), "hand corrected\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path() / "MusicDatas"),
+                          std::filesystem::directory_iterator()), 1);
+}
+
+TEST(LyricsFiles, BlankMeansOnlySpacesAndControlCharacters) {
+  EXPECT_TRUE(library::IsBlankLyrics(""));
+  EXPECT_TRUE(library::IsBlankLyrics(" \r\n\t \x01"));
+  EXPECT_FALSE(library::IsBlankLyrics(" \r\na\r\n"));
+  EXPECT_FALSE(library::IsBlankLyrics(Sjis("　")));  // an ideographic space is a character
+}
+
+}  // namespace
