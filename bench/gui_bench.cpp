@@ -68,6 +68,7 @@ int main(int argc, char** argv) {
   auto about = std::make_unique<app::TAbout>(window.get());
   auto status = std::make_unique<app::TStatus>(window.get());
   window->SetWindows(edit.get(), setting.get(), about.get(), status.get());
+  const double windows = Seconds(timer);
   window->show();
   while (!window->Started()) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
   QCoreApplication::processEvents();
@@ -87,6 +88,7 @@ int main(int argc, char** argv) {
   const double tick = Seconds(timer);
   const bool ticked = !window->State().AList.empty() && window->State().AList.back().checked;
 
+  std::fprintf(stderr, "(windows created after %.3f s)\n", windows);
   std::printf("gui: start %.3f s, sort %.3f s, tick %.3f s\n", start, sort, tick);
   // The dialogs are children of the main window: they go first.
   status.reset();
