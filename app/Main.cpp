@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <functional>
+#include <unordered_map>
 
 #include "app/CommandGuard.h"
 #include "app/Edit_Words.h"
@@ -337,6 +338,39 @@ library::ListSelection MainWindow::Selection(ListId list) const {
   return selection;
 }
 
+// A row's whole content, so that the same rows can be selected again after a sort moved them.
+static std::string RowContent(const library::SongRow& row) {
+  std::string content = row.caption;
+  for (const std::string& sub : row.sub) content += '\t' + sub;
+  content += row.checked ? "\t1" : "\t0";
+  return content;
+}
+
+std::unordered_map<std::string, int> MainWindow::SelectedRowContents(ListId list) const {
+  std::unordered_map<std::string, int> contents;
+  const library::SongList& rows = state_.List(list);
+  for (std::size_t row : Selection(list).rows) ++contents[RowContent(rows[row])];
+  return contents;
+}
+
+void MainWindow::Reselect(ListId list, std::unordered_map<std::string, int> contents) {
+  if (contents.empty()) return;
+  const library::SongList& rows = state_.List(list);
+  const SongListModel& model = Model(list);
+  QItemSelection selection;
+  for (int shown = 0; shown < model.rowCount(); ++shown) {
+    const auto found = contents.find(RowContent(rows[model.FullRow(shown)]));
+    if (found == contents.end() || found->second == 0) continue;
+    --found->second;
+    const QModelIndex first = model.index(shown, 0);
+    if (!selection.isEmpty() && selection.last().bottom() == shown - 1)
+      selection.last() = QItemSelectionRange(selection.last().topLeft(), first);
+    else
+      selection.select(first, first);
+  }
+  View(list)->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
 void MainWindow::ShowVisibleList() {
   pages_->setCurrentWidget(state_.Visible == ListId::MList ? mList_ : aList_);
 }
@@ -546,9 +580,14 @@ void MainWindow::Button1Click() {
 }
 
 void MainWindow::MListColumnClick(ListId list, int column) {
+  if (busy_) return;
+  const std::unordered_map<std::string, int> selected = SelectedRowContents(list);
   bool sorted = false;
-  if (!busy_) RunCommand(this, [&] { sorted = library::SortByColumn(state_, list, column); });
-  if (sorted) Model(list).Refresh();
+  RunCommand(this, [&] { sorted = library::SortByColumn(state_, list, column); });
+  if (sorted) {
+    Model(list).Refresh();
+    Reselect(list, selected);
+  }
   UpdateSortIndicator(list, column, sorted);
 }
 

@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "app/QtFeedback.h"
 #include "library/MainState.h"
@@ -128,6 +129,9 @@ private:
   void BeforeProcessing();
 
   library::ListSelection Selection(library::ListId list) const;
+  // The contents of the selected rows (with their counts), and selecting such rows again.
+  std::unordered_map<std::string, int> SelectedRowContents(library::ListId list) const;
+  void Reselect(library::ListId list, std::unordered_map<std::string, int> contents);
   void ShowVisibleList();
   void ApplyFilter();
   void UpdateSortIndicator(library::ListId list, int column, bool sorted);

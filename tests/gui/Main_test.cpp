@@ -435,8 +435,12 @@ private slots:
     QVERIFY(!h.window->State().SortFlags[0]);
 
     h.Click("ToolButton1");
+    h.ClickRow(ListId::MList, 1);  // "c": the selection moves with its row
     QTest::mouseClick(mHeader->viewport(), Qt::LeftButton, {}, QPoint(mHeader->sectionViewportPosition(0) + 10, 5));
     QCOMPARE(h.Titles(ListId::MList), QStringList({"a", "b", "c"}));
+    const QModelIndexList selected = h.View(ListId::MList)->selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected[0].row(), 2);
     QCOMPARE(mHeader->sortIndicatorOrder(), Qt::AscendingOrder);
     QTest::mouseClick(mHeader->viewport(), Qt::LeftButton, {}, QPoint(mHeader->sectionViewportPosition(0) + 10, 5));
     QCOMPARE(h.Titles(ListId::MList), QStringList({"c", "b", "a"}));
