@@ -272,7 +272,7 @@ void MainWindow::BuildLists(QWidget* central) {
   filter_->setClearButtonEnabled(true);
   filter_->setPlaceholderText(Ui("絞り込み（曲名・アルバム・アーティスト）"));
   filter_->setToolTip(Ui("曲名・アルバム・アーティストにこの文字を含む曲だけを表示します"));
-  filter_->setMinimumWidth(240);
+  filter_->setMinimumWidth(300);
   connect(filter_, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
   top->addWidget(filter_, 0, Qt::AlignVCenter);
   layout->addLayout(top);
@@ -297,13 +297,19 @@ void MainWindow::BuildStatusBar() {
   statusPanel_->setFrameShape(QFrame::StyledPanel);
   statusPanel_->setFrameShadow(QFrame::Sunken);
   status->addWidget(statusPanel_);
+  // Per is not in the status bar's layout: it keeps its own place to the right of the panel.
   per_ = new QProgressBar(status);
   per_->setObjectName("Per");
   per_->setRange(0, 100);
   per_->setValue(0);
   per_->setTextVisible(false);
-  per_->setFixedWidth(221);
-  status->addWidget(per_);
+  status->installEventFilter(this);
+  PlacePer();
+}
+
+void MainWindow::PlacePer() {
+  const int height = std::max(statusBar()->height() - 6, 4);
+  per_->setGeometry(288, 4, 221, height);
 }
 
 void MainWindow::StartWatching() {
@@ -440,6 +446,7 @@ void MainWindow::BeforeProcessing() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize && watched == statusBar()) PlacePer();
   if (event->type() == QEvent::KeyPress && busy_ && feedback_->StopArmed()) {
     auto* key = static_cast<QKeyEvent*>(event);
     auto* widget = qobject_cast<QWidget*>(watched);

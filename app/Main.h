@@ -108,6 +108,7 @@ private:
   void BuildMenus();
   void BuildLists(QWidget* central);
   void BuildStatusBar();
+  void PlacePer();
   void StartWatching();
   QTableView* MakeList(library::ListId list, const char* name, QMenu* popup);
 

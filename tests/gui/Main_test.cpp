@@ -119,6 +119,10 @@ private slots:
     QCOMPARE(per->parentWidget(), h.window->statusBar());
     QCOMPARE(per->minimum(), 0);
     QCOMPARE(per->maximum(), 100);
+    QCOMPARE(per->geometry().left(), 288);
+    QCOMPARE(per->geometry().top(), 4);
+    QCOMPARE(per->width(), 221);
+    QCOMPARE(per->height(), h.window->statusBar()->height() - 6);
     auto* timer = h.Find<QTimer>("Timer1");
     QCOMPARE(timer->interval(), 2000);
     QVERIFY(timer->isActive());
