@@ -29,8 +29,8 @@ public:
 
   bool Next(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
-    std::size_t end = text_.find_first_of("\r\n", pos_);
-    if (end == std::string_view::npos) end = text_.size();
+    std::size_t end = pos_;
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
     line = text_.substr(pos_, end - pos_);
     pos_ = end + 1;
     if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
