@@ -271,6 +271,7 @@ bool IsWellFormedUtf8(std::string_view text) {
 // whose Japanese begins late is looked at from its first byte that is not ASCII.
 TextCode InputCode(std::string_view text) {
   if (!HasNonAsciiOrEscape(text)) return jcASCII;
+  if (text.starts_with("\xEF\xBB\xBF")) return IsWellFormedUtf8(text.substr(3)) ? jcUTF8BOM : jcUnknown;
   TextCode code = DetectTextCode(text);
   if (code == jcASCII || code == jcUnknown) {
     const std::size_t first = static_cast<std::size_t>(
@@ -278,7 +279,11 @@ TextCode InputCode(std::string_view text) {
         text.begin());
     code = DetectTextCode(text.substr(first));
   }
-  if ((code == jcSJIS || code == jcEUC || code == jcUnknown) && IsWellFormedUtf8(text)) code = jcUTF8;
+  // The detector judges UTF-8 by a few lead bytes: a text is taken for UTF-8 exactly when it
+  // is well-formed UTF-8 throughout.
+  const bool utf8 = IsWellFormedUtf8(text);
+  if (code == jcUTF8 || code == jcUTF8BOM) return utf8 ? jcUTF8 : jcUnknown;
+  if ((code == jcSJIS || code == jcEUC || code == jcUnknown) && utf8) return jcUTF8;
   return code;
 }
 
