@@ -26,7 +26,6 @@ QCheckBox* NewCheckBox(QWidget* parent, const char* name, const char* caption) {
 TSetting::TSetting(const std::string& appDir, QWidget* parent) : QDialog(parent), appDir_(appDir) {
   setObjectName(QStringLiteral("TSetting"));
   setWindowTitle(Ui("設定"));
-  setMinimumSize(486, 141);
 
   GroupBox1 = new QGroupBox(Ui("全般"), this);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -55,7 +54,8 @@ TSetting::TSetting(const std::string& appDir, QWidget* parent) : QDialog(parent)
   layout->addWidget(GroupBox1);
   layout->addWidget(Label1);
   layout->addLayout(buttons);
-  layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
+  // A fixed dialog border, at least the classic size, larger where the desktop's font needs it.
+  setFixedSize(layout->sizeHint().expandedTo(QSize(486, 141)));
 
   FormCreate();
 }

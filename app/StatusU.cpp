@@ -55,7 +55,6 @@ QString WithNewlines(QString text) {
 TStatus::TStatus(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TStatus"));
   setWindowTitle(Ui("詳細"));
-  setMinimumSize(455, 477);
 
   Label17 = NewValueLabel(this, "Label17", "Unknown");
   Label5 = NewValueLabel(this, "Label5", "Unknown");
@@ -109,7 +108,8 @@ TStatus::TStatus(QWidget* parent) : QDialog(parent) {
   layout->addLayout(rows);
   layout->addWidget(Label19);
   layout->addLayout(bottom);
-  layout->setSizeConstraint(QLayout::SetFixedSize);  // a fixed dialog border
+  // A fixed dialog border, at least the classic size, larger where the desktop's font needs it.
+  setFixedSize(layout->sizeHint().expandedTo(QSize(455, 477)));
 
   FormCreate();
 }
