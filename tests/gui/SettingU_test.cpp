@@ -33,6 +33,15 @@ Boxes Shown(const app::TSetting& dialog) {
           dialog.CheckBox4->isChecked()};
 }
 
+// Opens the dialog as the main window does and waits until it is laid out and shown.
+bool Open(app::TSetting& dialog) {
+  dialog.open();
+  return QTest::qWaitForWindowExposed(&dialog);
+}
+
+// A check box reacts to clicks on its box and caption only, not on the blank rest of its row.
+void Tick(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
+
 std::string Key(const std::string& appDir, const char* key) {
   return platform::ReadProfileString(appDir + "Lyrimate.ini", "Lyrimate", key, "<missing>");
 }
@@ -88,16 +97,16 @@ private slots:
     QCOMPARE(Shown(dialog), (Boxes{false, false, false, true}));
     // Read once: a later change of the file does not reach the open dialog.
     WriteBytes(appDir_ + "Lyrimate.ini", "[Lyrimate]\r\nAutoConnect=1\r\n");
-    dialog.open();
+    QVERIFY(Open(dialog));
     QCOMPARE(Shown(dialog), (Boxes{false, false, false, true}));
   }
 
   void okWritesEveryBoxAndCloses() {
     WriteBytes(appDir_ + "Lyrimate.ini", "; kept\r\n[Other]\r\nx=1\r\n");
     app::TSetting dialog(appDir_);
-    dialog.open();
-    QTest::mouseClick(dialog.CheckBox1, Qt::LeftButton);
-    QTest::mouseClick(dialog.CheckBox3, Qt::LeftButton);
+    QVERIFY(Open(dialog));
+    Tick(dialog.CheckBox1);
+    Tick(dialog.CheckBox3);
     QTest::mouseClick(dialog.Button1, Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -114,15 +123,15 @@ private slots:
 
   void cancelWritesNothingAndALaterOkWritesTheChangedBoxes() {
     app::TSetting dialog(appDir_);
-    dialog.open();
-    QTest::mouseClick(dialog.CheckBox2, Qt::LeftButton);
-    QTest::mouseClick(dialog.CheckBox4, Qt::LeftButton);
+    QVERIFY(Open(dialog));
+    Tick(dialog.CheckBox2);
+    Tick(dialog.CheckBox4);
     QTest::mouseClick(dialog.Button2, Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
     QVERIFY(!std::filesystem::exists(appDir_ + "Lyrimate.ini"));
 
-    dialog.open();  // the next opening shows the boxes as the user left them
+    QVERIFY(Open(dialog));  // the next opening shows the boxes as the user left them
     QCOMPARE(Shown(dialog), (Boxes{false, false, true, true}));
     QTest::mouseClick(dialog.Button1, Qt::LeftButton);
     QCOMPARE(Key(appDir_, "AutoConnect"), "0");
@@ -135,7 +144,7 @@ private slots:
   void aFailedWriteIsShownAndTheDialogStaysOpen() {
     WriteBytes(dir_->File("plain"), "a file where the data folder should be");
     app::TSetting dialog(dir_->File("plain") + "/");
-    dialog.open();
+    QVERIFY(Open(dialog));
     BoxSeen seen;
     ModalAnswer<QMessageBox> error(Press(QMessageBox::Ok, &seen));
     QTest::mouseClick(dialog.Button1, Qt::LeftButton);
