@@ -14,6 +14,7 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"keys", "N", bench::Keys},
+    {"cold-scan", "ROOT", bench::ColdScan},
     {"make-tree", "ROOT N", bench::MakeTree},
     {"scan", "ROOT [--lyrics]", bench::Scan},
     {"lists", "N", bench::Lists},
