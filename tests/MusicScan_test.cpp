@@ -18,6 +18,7 @@
 #include "library/LyricsFiles.h"
 #include "library/PlayerDetect.h"
 #include "platform/CodePage.h"
+#include "platform/Error.h"
 #include "platform/FileSystem.h"
 
 namespace {
@@ -416,6 +417,18 @@ TEST_F(Scan, ImportingWritesTheLyricsThatAreNotBlank) {
   EXPECT_EQ(testing_support::ReadBytes(platform::SystemPath(lyricsFile)), Sjis("一行目\r\n二行目\r\n"));
   library::ReadSong(state, blank, record);
   EXPECT_FALSE(fs::exists(platform::SystemPath(blankFile)));
+}
+
+TEST_F(Scan, ALyricsFileThatCannotBeWrittenEndsTheScanWithTheRowsSoFar) {
+  Song("first.mp3");
+  AddSong(player.path(), "Sub/sung.mp3", Tags("sung", "Album", "歌詞"));
+  WriteBytes(dataDir.File("MusicDatas"), "a file where the data folder belongs");
+  state.ImportLyrics = true;
+  EXPECT_THROW(GetSongInfo(state, ui), platform::Error);
+  EXPECT_EQ(Titles(state.MList), std::vector<std::string>{"first"});
+  EXPECT_EQ(ui.status, "iPod が認識されていません。");
+  ASSERT_FALSE(ui.progress.empty());
+  EXPECT_EQ(ui.progress.back(), 0);
 }
 
 }  // namespace
