@@ -1,0 +1,317 @@
+#include "library/ListFiles.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstddef>
+#include <string_view>
+
+#include "library/FileErrors.h"
+#include "library/LyricsFiles.h"
+#include "platform/CodePage.h"
+#include "platform/Error.h"
+#include "platform/File.h"
+
+namespace library {
+
+namespace {
+
+constexpr std::size_t kRegisteredFields = 9;
+constexpr std::size_t kPlayerFields = 7;
+constexpr std::size_t kMaxFields = kRegisteredFields;
+constexpr const char* kLineBreak = "\r\n";
+
+// Walks the lines of a text: CR LF, a lone CR and a lone LF each end a line; a last line
+// without a break counts as a line, an empty text has none.
+class LineWalker {
+public:
+  explicit LineWalker(std::string_view text) : text_(text) {}
+
+  bool Next(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = pos_;
+    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
+    line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    return true;
+  }
+
+private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+using Fields = std::array<std::string_view, kMaxFields>;
+
+// The pieces of line that end with a TAB, up to kMaxFields of them; whatever follows the
+// last TAB is not a field. Returns how many were found.
+std::size_t SplitFields(std::string_view line, Fields& fields) {
+  std::size_t count = 0;
+  std::size_t start = 0;
+  while (count < fields.size()) {
+    std::size_t tab = line.find('\t', start);
+    if (tab == std::string_view::npos) break;
+    fields[count++] = line.substr(start, tab - start);
+    start = tab + 1;
+  }
+  return count;
+}
+
+bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view word) {
+  return text.size() == word.size() &&
+         std::equal(text.begin(), text.end(), word.begin(),
+                    [](char a, char b) { return platform::UpperAsciiChar(a) == platform::UpperAsciiChar(b); });
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// A decimal number with spaces around it allowed: optional sign, digits with an optional
+// fraction, optional exponent. nonZero tells whether its digits are not all zero.
+bool ParseNumber(std::string_view text, bool& nonZero) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  std::size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  std::size_t digits = 0;
+  nonZero = false;
+  auto takeDigits = [&] {
+    while (i < text.size() && IsDigit(text[i])) {
+      nonZero = nonZero || text[i] != '0';
+      ++digits;
+      ++i;
+    }
+  };
+  takeDigits();
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    takeDigits();
+  }
+  if (digits == 0) return false;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    std::size_t exponentStart = i;
+    while (i < text.size() && IsDigit(text[i])) ++i;
+    if (i == exponentStart) return false;
+  }
+  return i == text.size();
+}
+
+// A check-mark field: any number (not zero is true), or True / False in any letter case.
+bool ParseCheckMark(std::string_view text, bool& checked) {
+  if (ParseNumber(text, checked)) return true;
+  if (EqualsIgnoringAsciiCase(text, "true")) {
+    checked = true;
+    return true;
+  }
+  if (EqualsIgnoringAsciiCase(text, "false")) {
+    checked = false;
+    return true;
+  }
+  return false;
+}
+
+// At most limit bytes of text, cut at a character boundary.
+std::string Shortened(std::string_view text, std::size_t limit) {
+  std::size_t end = 0;
+  while (end < text.size()) {
+    std::size_t next = platform::CharNext(text, end);
+    if (next > limit) break;
+    end = next;
+  }
+  std::string shown(text.substr(0, end));
+  if (end < text.size()) shown += "...";
+  return shown;
+}
+
+platform::Error LineError(const std::string& path, std::size_t lineNumber, const std::string& reason) {
+  return platform::Error(platform::Sjis("リストファイルの読み込みを中止しました。") + "\r\n" + path + "\r\n" +
+                         std::to_string(lineNumber) + platform::Sjis(" 行目: ") + reason);
+}
+
+platform::Error ShortLineError(const std::string& path, std::size_t lineNumber, std::size_t found,
+                               std::size_t needed) {
+  return LineError(path, lineNumber,
+                   platform::Sjis("項目が足りません（" + std::to_string(needed) + " 個必要なところ " +
+                                  std::to_string(found) + " 個）。"));
+}
+
+platform::Error CheckMarkError(const std::string& path, std::size_t lineNumber, std::string_view value) {
+  return LineError(path, lineNumber,
+                   platform::Sjis("チェックの値が正しくありません（\"") + Shortened(value, 40) +
+                       platform::Sjis("\"）。"));
+}
+
+// Reads a list file whole. False when it does not exist; throws when it exists but
+// cannot be read.
+bool ReadListFile(const std::string& path, std::string& content) {
+  errno = 0;
+  if (platform::ReadWholeFile(path, content)) return true;
+  if (errno == ENOENT) return false;
+  throw FileError("ファイルを読み込めません。", path, errno);
+}
+
+// Room for about as many rows as the text has lines.
+void ReserveRows(SongList& rows, std::string_view content) {
+  std::size_t breaks = static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'));
+  if (breaks == 0) breaks = static_cast<std::size_t>(std::count(content.begin(), content.end(), '\r'));
+  rows.reserve(rows.size() + breaks + 1);
+}
+
+// Appends the rows of MusicList.lst to AList; throws at the first malformed line.
+void ParseRegisteredList(MainState& state, const std::string& path, std::string_view content) {
+  ReserveRows(state.AList, content);
+  LineWalker lines(content);
+  std::string_view line;
+  Fields fields;
+  std::size_t lineNumber = 0;
+  while (lines.Next(line)) {
+    ++lineNumber;
+    std::size_t found = SplitFields(line, fields);
+    if (found < kRegisteredFields) throw ShortLineError(path, lineNumber, found, kRegisteredFields);
+    bool checked = false;
+    if (!ParseCheckMark(fields[6], checked)) throw CheckMarkError(path, lineNumber, fields[6]);
+    SongRow& row = state.AList.emplace_back();
+    row.caption.assign(fields[0]);
+    row.sub[kAlbum].assign(fields[1]);
+    row.sub[kTrack].assign(fields[2]);
+    row.sub[kArtist].assign(fields[3]);
+    row.sub[kTime].assign(fields[4]);
+    row.sub[kYear].assign(fields[5]);
+    row.sub[kOpeningLine].assign(fields[7]);
+    row.sub[kPath].assign(fields[8]);
+    row.checked = checked;
+    state.SongTable.Put(SongKey(row), row.sub[kPath]);
+  }
+}
+
+// Appends the rows of iPodMusicList.lst to MList, unchecked; throws at the first short line.
+void ParsePlayerList(MainState& state, const std::string& path, std::string_view content) {
+  ReserveRows(state.MList, content);
+  LineWalker lines(content);
+  std::string_view line;
+  Fields fields;
+  std::size_t lineNumber = 0;
+  while (lines.Next(line)) {
+    ++lineNumber;
+    std::size_t found = SplitFields(line, fields);
+    if (found < kPlayerFields) throw ShortLineError(path, lineNumber, found, kPlayerFields);
+    SongRow& row = state.MList.emplace_back();
+    row.caption.assign(fields[0]);
+    row.sub[kAlbum].assign(fields[1]);
+    row.sub[kTrack].assign(fields[2]);
+    row.sub[kArtist].assign(fields[3]);
+    row.sub[kTime].assign(fields[4]);
+    row.sub[kYear].assign(fields[5]);
+    row.sub[kPath].assign(fields[6]);
+    state.SongTable.Put(SongKey(row), row.sub[kPath]);
+  }
+}
+
+// Loads one list file with parse; a file that fails is remembered so that its content is
+// kept in NAME.bak before the next rewrite. False when the file does not exist.
+template <class Parse>
+bool LoadListFile(MainState& state, const std::string& path, Parse parse, SongList* replaced) {
+  std::string content;
+  try {
+    if (!ReadListFile(path, content)) return false;
+    if (replaced) replaced->clear();
+    parse(state, path, content);
+  } catch (const platform::Error&) {
+    state.FailedListFiles.insert(path);
+    throw;
+  }
+  state.FailedListFiles.erase(path);
+  return true;
+}
+
+// A list file that failed to load in this run is copied to NAME.bak before its first
+// rewrite, replacing an older .bak; later rewrites leave the .bak alone.
+void KeepFailedFile(MainState& state, const std::string& path) {
+  auto failed = state.FailedListFiles.find(path);
+  if (failed == state.FailedListFiles.end()) return;
+  std::string old;
+  if (ReadListFile(path, old)) ReplaceFileOrThrow(path + ".bak", old);
+  state.FailedListFiles.erase(failed);
+}
+
+void WriteListFile(MainState& state, const std::string& path, const std::string& content) {
+  EnsureFolder(state.DataFolder());
+  KeepFailedFile(state, path);
+  ReplaceFileOrThrow(path, content);
+}
+
+void AppendField(std::string& line, std::string_view value) {
+  line.append(value);
+  line.push_back('\t');
+}
+
+std::size_t RowBytes(const SongRow& row) {
+  std::size_t bytes = row.caption.size();
+  for (const std::string& value : row.sub) bytes += value.size();
+  return bytes;
+}
+
+}  // namespace
+
+std::string RegisteredListPath(const MainState& state) { return state.DataFolder() + "MusicList.lst"; }
+std::string PlayerListPath(const MainState& state) { return state.DataFolder() + "iPodMusicList.lst"; }
+
+void LoadLists(MainState& state, ListsToLoad which) {
+  state.AList.clear();
+  LoadListFile(state, RegisteredListPath(state), ParseRegisteredList, nullptr);
+  if (which == ListsToLoad::Both) LoadListFile(state, PlayerListPath(state), ParsePlayerList, &state.MList);
+}
+
+std::string RegisteredLine(const MainState& state, const SongRow& row) {
+  const std::string openingLine = OpeningLine(LyricsFileName(state, row.caption, row.sub[kAlbum]));
+  const std::string key = SongKey(row);
+  const std::string path = state.SongTable.Exists(key) ? state.SongTable.Get(key) : std::string();
+  std::string line;
+  line.reserve(RowBytes(row) + openingLine.size() + path.size() + 16);
+  AppendField(line, row.caption);
+  for (std::size_t i = kAlbum; i <= kYear; ++i) AppendField(line, row.sub[i]);
+  AppendField(line, row.checked ? "-1" : "0");
+  AppendField(line, openingLine);
+  AppendField(line, path);
+  return line;
+}
+
+void SaveRegistered(MainState& state) {
+  std::string content;
+  std::size_t estimate = 0;
+  for (const SongRow& row : state.AList) estimate += RowBytes(row) + 16;
+  content.reserve(estimate + estimate / 4);
+  for (const SongRow& row : state.AList) {
+    content += RegisteredLine(state, row);
+    content += kLineBreak;
+  }
+  WriteRegisteredList(state, content);
+}
+
+void WriteRegisteredList(MainState& state, const std::string& content) {
+  WriteListFile(state, RegisteredListPath(state), content);
+}
+
+void SavePlayerList(MainState& state, Feedback& ui) {
+  WritePlayerList(state);
+  static const std::string saved = platform::Sjis("保存しました。\r\n次回からはこの設定で読み込みます。");
+  ui.InformationBox(saved);
+}
+
+void WritePlayerList(MainState& state) {
+  std::string content;
+  std::size_t estimate = 0;
+  for (const SongRow& row : state.MList) estimate += RowBytes(row) + 12;
+  content.reserve(estimate);
+  for (const SongRow& row : state.MList) {
+    AppendField(content, row.caption);
+    for (std::size_t i = kAlbum; i <= kYear; ++i) AppendField(content, row.sub[i]);
+    AppendField(content, row.sub[kPath]);
+    content += kLineBreak;
+  }
+  WriteListFile(state, PlayerListPath(state), content);
+}
+
+}  // namespace library

@@ -1,0 +1,99 @@
+#include "library/LyricsStore.h"
+
+#include "library/FileErrors.h"
+#include "library/MusicScan.h"
+#include "platform/CodePage.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+#include "tags/sMediaTagReader.h"
+
+namespace library {
+
+namespace {
+
+// The "Lyrics" value of an audio file; empty when the path is empty, the file is missing
+// or no reader accepts it.
+std::string TagLyrics(const std::string& audioPath) {
+  if (audioPath.empty() || !platform::FileExists(audioPath)) return {};
+  TsMediaTagReader reader;
+  reader.Open(audioPath);
+  return reader.GetValue("Lyrics");
+}
+
+const SongRow* CurrentRow(const SongList& rows, const ListSelection& selection) {
+  if (selection.Empty() || selection.Current() >= rows.size()) return nullptr;
+  return &rows[selection.Current()];
+}
+
+// Clears ImportLyrics however the scan ends.
+class ImportLyricsScope {
+public:
+  explicit ImportLyricsScope(MainState& state) : state_(state) { state_.ImportLyrics = true; }
+  ~ImportLyricsScope() { state_.ImportLyrics = false; }
+  ImportLyricsScope(const ImportLyricsScope&) = delete;
+  ImportLyricsScope& operator=(const ImportLyricsScope&) = delete;
+
+private:
+  MainState& state_;
+};
+
+}  // namespace
+
+std::optional<EditorContent> OpenLyricsEditor(MainState& state, ListId list, const ListSelection& selection) {
+  const SongRow* row = CurrentRow(state.List(list), selection);
+  if (!row) return std::nullopt;
+  const std::string title = row->caption;
+  const std::string album = row->sub[kAlbum];
+  state.LyricsPath = LyricsFileName(state, title, album);
+
+  EditorContent content;
+  content.caption = SlashToUnderscore(title) + " (" + SlashToUnderscore(album) + ")";
+  std::string tagLyrics = TagLyrics(row->sub[kPath]);
+  if (!IsBlankLyrics(tagLyrics)) content.text = std::move(tagLyrics);
+
+  EnsureFolder(state.DataFolder());
+  // A file that exists but cannot be read raises: showing the tag lyrics instead would let
+  // the next save replace what the user wrote.
+  if (std::optional<std::string> stored = ReadLyricsFile(state.LyricsPath)) content.text = std::move(*stored);
+  return content;
+}
+
+void ImportLyricsOfRow(MainState& state, Feedback& ui, const ListSelection& selection) {
+  const SongRow* row = CurrentRow(state.MList, selection);
+  if (!row) return;
+  const std::string audioPath = row->sub[kPath];
+  const std::string songPath = state.SongTable.Get(SongKey(*row));
+
+  TMusicData record;
+  ReadSong(state, songPath, record);
+  const std::string lyrics = TagLyrics(audioPath);
+  if (IsBlankLyrics(lyrics)) {
+    static const std::string none = platform::Sjis("歌詞が設定されていません。");
+    ui.InformationBox(none);
+    return;
+  }
+  WriteLyricsFile(LyricsFileName(state, record.Title, record.Album), lyrics);
+  static const std::string saved = platform::Sjis("歌詞を保存しました。");
+  ui.InformationBox(saved);
+}
+
+void GetAllLyrics(MainState& state, Feedback& ui, bool ask) {
+  static const std::string question =
+      platform::Sjis("すべての曲から歌詞を取得します。\r\n多少時間がかかりますがよろしいですか？");
+  if (ask && !ui.AskYesNo(question)) return;
+  {
+    ImportLyricsScope importing(state);
+    GetSongInfo(state, ui);
+  }
+  static const std::string finished = platform::Sjis("完了しました。");
+  ui.InformationBox(finished);
+}
+
+void SaveLyrics(MainState& state) {
+  if (state.LyricsPath.empty()) throw platform::Error(platform::Sjis("歌詞ファイルが決まっていません。"));
+  // On a failed write the text stays, so that the editor's content is not lost.
+  WriteLyricsFile(state.LyricsPath, state.LyricsText);
+  state.LyricsText.clear();
+}
+
+}  // namespace library
