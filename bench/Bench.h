@@ -14,5 +14,11 @@ int Keys(const Arguments& args);
 int MakeTree(const Arguments& args);
 // scan ROOT [--lyrics]: reads every song of ROOT's music folder like the music scan.
 int Scan(const Arguments& args);
+// lists N: writes N registered and N song-list rows, times LoadLists and SaveRegistered.
+int Lists(const Arguments& args);
+// mark N: MarkRegistered with N rows in each list.
+int Mark(const Arguments& args);
+// export N: N ticked registered rows in albums of 12, half with lyrics, into a temporary player.
+int Export(const Arguments& args);
 
 }  // namespace bench

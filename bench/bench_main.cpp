@@ -16,6 +16,9 @@ constexpr Subcommand kSubcommands[] = {
     {"keys", "N", bench::Keys},
     {"make-tree", "ROOT N", bench::MakeTree},
     {"scan", "ROOT [--lyrics]", bench::Scan},
+    {"lists", "N", bench::Lists},
+    {"mark", "N", bench::Mark},
+    {"export", "N", bench::Export},
 };
 
 int Usage() {

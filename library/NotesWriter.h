@@ -32,7 +32,12 @@ public:
   TAlbumData FindAlbumNeighbours(const std::string& album, const std::string& title) const;
 
 private:
-  std::unordered_map<std::string, std::vector<std::string>> albums_;  // album -> titles in order
+  struct Album {
+    std::vector<std::string> titles;                                 // in album order
+    std::string songs;                                               // titles joined with "&"
+    std::unordered_map<std::u16string, std::size_t> firstPosition;  // case-folded title -> position
+  };
+  std::unordered_map<std::string, Album> albums_;  // album, byte for byte -> its songs
 };
 
 TAlbumData FindAlbumNeighbours(const SongList& rows, const std::string& album, const std::string& title);

@@ -52,12 +52,23 @@ bool MatchFolded(std::u16string_view name, std::u16string_view wildcard) {
 
 bool IsEveryName(std::string_view wildcard) { return wildcard == "*" || wildcard == "*.*"; }
 
-bool IsDirectoryEntry(DIR* dir, const dirent* entry) {
-  if (entry->d_type == DT_DIR) return true;
-  if (entry->d_type != DT_UNKNOWN && entry->d_type != DT_LNK) return false;
-  // The entry's type is not known, or it is a link: ask for what it leads to.
-  struct stat info {};
-  return ::fstatat(::dirfd(dir), entry->d_name, &info, 0) == 0 && S_ISDIR(info.st_mode);
+// What the entry is and, for a link, what it leads to.
+DirEntry DescribeEntry(DIR* dir, const dirent* entry, std::string name) {
+  DirEntry result{std::move(name), entry->d_type == DT_DIR, entry->d_type == DT_LNK};
+  if (entry->d_type == DT_UNKNOWN) {
+    struct stat own {};
+    result.isLink = ::fstatat(::dirfd(dir), entry->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(own.st_mode);
+    if (!result.isLink) result.isDirectory = S_ISDIR(own.st_mode);
+  }
+  if (result.isLink) {
+    struct stat target {};
+    result.isDirectory = ::fstatat(::dirfd(dir), entry->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+  }
+  return result;
+}
+
+bool IsDotOrDotDot(const char* name) {
+  return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 }  // namespace
@@ -83,9 +94,30 @@ std::vector<DirEntry> ListDirectory(const std::string& folder, std::string_view 
     std::string name = ProgramPath(systemName);
     if (SystemPath(name) != systemName) continue;
     if (!everyName && !MatchesWildcard(name, wildcard)) continue;
-    entries.push_back({std::move(name), IsDirectoryEntry(stream.get(), entry)});
+    entries.push_back(DescribeEntry(stream.get(), entry, std::move(name)));
   }
   return entries;
+}
+
+FolderListing ListFolder(const std::string& folder) {
+  FolderListing listing;
+  DirectoryStream stream(folder.empty() ? std::string(".") : SystemPath(folder));
+  struct stat info {};
+  if (!stream.get() || ::fstat(::dirfd(stream.get()), &info) != 0) return listing;
+  listing.opened = true;
+  listing.device = static_cast<std::uint64_t>(info.st_dev);
+  listing.inode = static_cast<std::uint64_t>(info.st_ino);
+  while (const dirent* entry = ::readdir(stream.get())) {
+    if (IsDotOrDotDot(entry->d_name)) continue;
+    const std::string systemName = entry->d_name;
+    std::string name = ProgramPath(systemName);
+    if (SystemPath(name) != systemName) {
+      ++listing.unconvertibleNames;
+      continue;
+    }
+    listing.entries.push_back(DescribeEntry(stream.get(), entry, std::move(name)));
+  }
+  return listing;
 }
 
 }  // namespace platform

@@ -1,6 +1,8 @@
 #pragma once
 // One level of a folder, filtered by a wildcard with the Windows meaning. Names are code
 // page 932; the folder is a code page 932 path.
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,7 +11,8 @@ namespace platform {
 
 struct DirEntry {
   std::string name;
-  bool isDirectory = false;
+  bool isDirectory = false;  // a folder, or a symbolic link that leads to one
+  bool isLink = false;       // the entry itself is a symbolic link
 };
 
 // True when name matches wildcard, ignoring letter case: "*" matches any run of characters,
@@ -22,5 +25,16 @@ bool MatchesWildcard(std::string_view name, std::string_view wildcard);
 // code page 932 form are left out, since no path built from them would reach the entry.
 // A missing or unreadable folder gives no entries.
 std::vector<DirEntry> ListDirectory(const std::string& folder, std::string_view wildcard);
+
+// One whole folder for a walk of a tree: which folder was opened (so that a walk can tell
+// a folder it has entered before) and what was left out.
+struct FolderListing {
+  bool opened = false;            // false: missing, not a folder, or not readable
+  std::uint64_t device = 0;       // identity of the folder opened (device and inode)
+  std::uint64_t inode = 0;
+  std::vector<DirEntry> entries;  // every entry but "." and "..", in system order
+  std::size_t unconvertibleNames = 0;  // names without an exact code page 932 form
+};
+FolderListing ListFolder(const std::string& folder);
 
 }  // namespace platform

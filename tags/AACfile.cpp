@@ -29,6 +29,7 @@ constexpr std::uint8_t CBR = 1;
 constexpr std::uint8_t VBR = 2;
 
 constexpr int MaxAdtsFrames = 1000;
+constexpr std::int64_t ID3v1TagSize = 128;
 constexpr std::uint32_t AdtsSync = 0xFFF;
 constexpr std::uint32_t VbrBufferFullness = 0x7FF;
 // The frame length field starts at this bit in MPEG-2 and MPEG-4 ADTS headers alike.
@@ -86,7 +87,7 @@ std::string TAACfile::BitRateType() const { return NameOf(BitRateTypeNames, bitR
 
 double TAACfile::Duration() const {
   if (bitRate_ == 0) return 0.0;
-  return static_cast<double>(fileSize_ - StreamStart()) * 8.0 / bitRate_;
+  return static_cast<double>(StreamEnd() - StreamStart()) * 8.0 / bitRate_;
 }
 
 bool TAACfile::Valid() const {
@@ -120,6 +121,12 @@ bool TAACfile::ReadStream(platform::File& file) {
 }
 
 std::int64_t TAACfile::StreamStart() const { return id3v2_ ? id3v2_->Size() : 0; }
+
+// The stream stops where a trailing ID3v1 tag begins (every accepted file has one).
+std::int64_t TAACfile::StreamEnd() const {
+  const std::int64_t tagSize = id3v1_ && id3v1_->Exists() ? ID3v1TagSize : 0;
+  return std::max<std::int64_t>(fileSize_ - tagSize, 0);
+}
 
 std::uint32_t TAACfile::TakeBits(platform::File& file, std::int64_t bitPosition, int count) {
   std::uint8_t bytes[4] = {0, 0, 0, 0};
@@ -160,21 +167,24 @@ void TAACfile::ParseAdifHeader(platform::File& file) {
 
 void TAACfile::ParseAdtsFrames(platform::File& file) {
   const std::int64_t start = StreamStart();
+  const std::int64_t end = StreamEnd();
   std::int64_t offset = 0;
   int frames = 0;
-  while (true) {
-    ++frames;
+  // Only frames whose sync word is there count; the walk ends where the ID3v1 tag begins.
+  while (start + offset < end) {
     const std::int64_t frameBit = (start + offset) * 8;
     auto bits = [&](int p, int count) { return TakeBits(file, frameBit + p, count); };
     if (bits(0, 12) != AdtsSync) break;
+    ++frames;
     mpegVersionID_ = bits(12, 1) ? MPEG2 : MPEG4;
     profileID_ = static_cast<std::uint8_t>(bits(16, 2) + 1);
     sampleRate_ = SampleRates[bits(18, 4)];
     channels_ = static_cast<std::uint8_t>(bits(23, 3));
     offset += bits(AdtsFrameLengthBit, 13);
     bitRateTypeID_ = bits(AdtsFrameLengthBit + 13, 11) == VbrBufferFullness ? VBR : CBR;
-    if (bitRateTypeID_ == CBR || frames >= MaxAdtsFrames || start + offset >= fileSize_) break;
+    if (bitRateTypeID_ == CBR || frames >= MaxAdtsFrames) break;
   }
+  if (frames == 0) return;
   double rate = static_cast<double>(offset) * 8.0 / 1024.0 / frames * sampleRate_;
   bitRate_ = static_cast<std::int32_t>(std::nearbyint(rate));  // halves to even
 }

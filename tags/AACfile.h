@@ -54,6 +54,7 @@ public:
 private:
   void Clear();
   std::int64_t StreamStart() const;
+  std::int64_t StreamEnd() const;
   std::uint8_t DetectHeaderKind(platform::File& file) const;
   void ParseAdifHeader(platform::File& file);
   void ParseAdtsFrames(platform::File& file);

@@ -104,11 +104,6 @@ bool LocateFooter(platform::File& file, Footer& footer) {
   return footer.ItemsEnd() >= 0 && file.Seek(footer.ItemsEnd()) && file.ReadExact(footer.bytes, FooterSize);
 }
 
-bool LocateFooter(const std::string& fileName, Footer& footer) {
-  platform::File file;
-  return file.Open(fileName, platform::File::Mode::Read) && LocateFooter(file, footer);
-}
-
 // Reads the key up to its zero byte; false when the items end first.
 bool ReadKey(platform::File& file, std::int64_t itemsEnd, std::string& key) {
   key.clear();
@@ -148,15 +143,26 @@ void ReadItems(platform::File& file, const Footer& footer, std::int32_t version,
 }
 
 // Bytes cut off the end by a strip: the APE tag (with its header) and a trailing ID3v1 tag;
-// -1 when the tag claims more than the file holds.
-std::int64_t StrippedLength(const Footer& footer) {
+// -1 when the footer lies about the tag: a size smaller than the footer itself, more than
+// the file holds, or a header announced where there is none. Such a tag cannot be told from
+// the audio, so it is left alone.
+std::int64_t StrippedLength(platform::File& file, const Footer& footer) {
   std::int64_t tagSize = 0;
   if (footer.IsApe()) {
     tagSize = footer.TagSize();
+    if (tagSize < FooterSize) return -1;
     if (footer.Flags() & HeaderPresentFlag) tagSize += FooterSize;
   }
-  std::int64_t cut = footer.shift + tagSize;
-  return cut <= footer.fileSize ? cut : -1;
+  const std::int64_t cut = footer.shift + tagSize;
+  if (cut > footer.fileSize) return -1;
+  if (footer.IsApe() && (footer.Flags() & HeaderPresentFlag)) {
+    char header[8];
+    if (!file.Seek(footer.fileSize - cut) || !file.ReadExact(header, sizeof header) ||
+        std::memcmp(header, "APETAGEX", 8) != 0) {
+      return -1;
+    }
+  }
+  return cut;
 }
 
 std::string BuildTag(const SlotTexts& texts) {
@@ -274,10 +280,11 @@ bool TAPEtag::LoadFromFile(const std::string& fileName) {
 bool TAPEtag::StripFromFile(const std::string& fileName) {
   try {
     Footer footer;
-    if (!LocateFooter(fileName, footer)) return false;
-    std::int64_t cut = StrippedLength(footer);
-    if (cut < 0 || !platform::ClearAttributes(fileName)) return false;
     platform::File file;
+    if (!file.Open(fileName, platform::File::Mode::Read) || !LocateFooter(file, footer)) return false;
+    const std::int64_t cut = StrippedLength(file, footer);
+    file.Close();
+    if (cut < 0 || !platform::ClearAttributes(fileName)) return false;
     return file.Open(fileName, platform::File::Mode::ReadWrite) && file.Truncate(footer.fileSize - cut);
   } catch (...) {
     return false;

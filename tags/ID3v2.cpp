@@ -171,6 +171,10 @@ struct TagHeader {
   std::uint8_t flags = 0;
   std::int64_t totalSize = 0;  // 0 when the file is shorter than the tag claims
   std::int64_t fileSize = 0;
+
+  // A header whose size runs past the end of the file: its tag cannot be told from the
+  // audio, so it is neither stripped nor replaced.
+  bool Overruns() const { return present && totalSize == 0; }
 };
 
 // False when the file cannot be read at all; a file of fewer than 10 bytes has no header.
@@ -353,7 +357,10 @@ bool RebuildFile(const std::string& fileName, const std::string& newTag) {
   if (!platform::FileExists(fileName) || !platform::ClearAttributes(fileName)) return false;
   platform::File source;
   TagHeader header;
-  if (!source.Open(fileName, platform::File::Mode::Read) || !ReadTagHeader(source, header)) return false;
+  if (!source.Open(fileName, platform::File::Mode::Read) || !ReadTagHeader(source, header) ||
+      header.Overruns()) {
+    return false;
+  }
   platform::File target;
   std::string temporary;
   if (!platform::CreateTemporaryBeside(fileName, target, temporary)) return false;
@@ -462,6 +469,7 @@ bool TID3v2::WriteToFile(const std::string& fileName) {
   try {
     TagHeader header;
     if (!ReadTagHeader(fileName, header)) header = TagHeader{};
+    if (header.Overruns()) return false;
     FrameTexts texts = FramesToWrite(*this);
     std::int64_t needed = NeededSize(texts);
     bool rebuild = !header.present || header.totalSize < needed || header.totalSize > RebuiltTagSize;
@@ -477,7 +485,7 @@ bool TID3v2::WriteToFile(const std::string& fileName) {
 bool TID3v2::StripFromFile(const std::string& fileName) {
   try {
     TagHeader header;
-    if (!ReadTagHeader(fileName, header) || !header.present) return false;
+    if (!ReadTagHeader(fileName, header) || !header.present || header.Overruns()) return false;
     return RebuildFile(fileName, std::string());
   } catch (...) {
     return false;

@@ -90,12 +90,23 @@ void ReadVBRI(const std::uint8_t* data, std::size_t size, std::size_t q, VBRData
   if (Inside(size, q + 14, 4)) vbr.TotalFrames = BigEndian32(data + q + 14);
 }
 
-void ReadVBRHeader(const std::uint8_t* data, std::size_t size, std::size_t q, VBRData& vbr) {
+// "Info" is the Xing layout that LAME and ffmpeg put into a constant bit rate file: only its
+// frame count is taken, and the stream is otherwise read as one without a VBR header.
+void ReadInfo(const std::uint8_t* data, std::size_t size, std::size_t q, FrameData& frame) {
+  constexpr std::uint32_t FramesFlag = 1;
+  if (!Inside(size, q + 4, 8) || !(tagbytes::Be32At(data + q + 4) & FramesFlag)) return;
+  frame.InfoFrames = std::max(BigEndian32(data + q + 8), 0);
+}
+
+void ReadVBRHeader(const std::uint8_t* data, std::size_t size, std::size_t q, FrameData& frame,
+                   VBRData& vbr) {
   if (!Inside(size, q, 4)) return;
   if (SameBytes(data + q, "Xing")) {
     ReadXing(data, size, q, vbr);
   } else if (SameBytes(data + q, "VBRI")) {
     ReadVBRI(data, size, q, vbr);
+  } else if (SameBytes(data + q, "Info")) {
+    ReadInfo(data, size, q, frame);
   }
 }
 
@@ -183,7 +194,8 @@ bool LocateFrame(const std::uint8_t* data, std::size_t size, FrameData& frame, V
     frame.FrameOffset = static_cast<std::int32_t>(p);
     frame.FrameSize = static_cast<std::uint16_t>(length);
     frame.ZeroStart = SixZeroBytes(data, size, p + 4);
-    ReadVBRHeader(data, size, p + static_cast<std::size_t>(VBRHeaderOffsetOf(frame)), vbr);
+    std::copy_n(data + next, 4, frame.NextHeader.begin());
+    ReadVBRHeader(data, size, p + static_cast<std::size_t>(VBRHeaderOffsetOf(frame)), frame, vbr);
     return true;
   }
   return false;
@@ -370,6 +382,13 @@ std::uint16_t TMPEGaudio::BitRate() const {
     return RoundToWord((bytesPerFrame - mpegaudio::PaddingOf(frame_)) *
                        mpegaudio::SampleRateOf(frame_) / coefficient / 1000);
   }
+  if (frame_.InfoFrames > 0) {
+    // The Info frame itself may be written at a lower rate than the music (ffmpeg does),
+    // and its byte count includes the encoder's tag: the next frame has the true rate.
+    FrameData next;
+    mpegaudio::DecodeHeader(frame_.NextHeader, next);
+    return static_cast<std::uint16_t>(mpegaudio::BitRateOf(next));
+  }
   return static_cast<std::uint16_t>(mpegaudio::BitRateOf(frame_));
 }
 
@@ -379,6 +398,7 @@ std::uint16_t TMPEGaudio::SampleRate() const {
 
 std::int32_t TMPEGaudio::Frames() const {
   if (vbr_.Present) return vbr_.TotalFrames;
+  if (frame_.InfoFrames > 0) return frame_.InfoFrames;
   const int length = mpegaudio::FrameLengthOf(frame_);
   if (!frame_.Found || length == 0) return 0;
   const std::int64_t frames = AudioBytes() / length;
@@ -388,11 +408,13 @@ std::int32_t TMPEGaudio::Frames() const {
 
 double TMPEGaudio::Duration() const {
   if (!frame_.Found) return 0;
-  if (vbr_.Present && vbr_.TotalFrames > 0) {
+  const std::int32_t countedFrames =
+      vbr_.Present ? vbr_.TotalFrames : frame_.InfoFrames;
+  if (countedFrames > 0) {
     const int sampleRate = mpegaudio::SampleRateOf(frame_);
     if (sampleRate == 0) return 0;
     // 64-bit: a stream of more than about 13 hours overflows 32 bits here.
-    const std::int64_t samples8 = std::int64_t{mpegaudio::CoefficientOf(frame_)} * vbr_.TotalFrames * 8;
+    const std::int64_t samples8 = std::int64_t{mpegaudio::CoefficientOf(frame_)} * countedFrames * 8;
     return static_cast<double>(samples8) / sampleRate;
   }
   const int bitRate = mpegaudio::BitRateOf(frame_);

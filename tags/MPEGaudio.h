@@ -40,6 +40,11 @@ struct FrameData {
   bool CopyrightBit = false;
   bool OriginalBit = false;
   std::uint8_t EmphasisIndex = 2;
+  // The header of the frame that follows this one at exactly FrameSize bytes.
+  std::array<std::uint8_t, 4> NextHeader{};
+  // The frame count of an "Info" header (LAME's and ffmpeg's Xing layout in the first frame
+  // of a constant bit rate file) whose frame-count flag is set; 0 when there is none.
+  std::int32_t InfoFrames = 0;
 };
 
 // The stream-level pieces, free of any file, so they can be used on any buffer.
@@ -66,7 +71,7 @@ int FrameLengthOf(const FrameData& frame);
 int VBRHeaderOffsetOf(const FrameData& frame);
 
 // Finds the first frame that another frame header follows at exactly one frame length,
-// starting at most MaxFrameStart bytes into data; reads the VBR header behind it.
+// starting at most MaxFrameStart bytes into data; reads the VBR or Info header behind it.
 // Only the size bytes at data take part. Returns frame.Found.
 bool LocateFrame(const std::uint8_t* data, std::size_t size, FrameData& frame, VBRData& vbr);
 // Searches backwards from 8 bytes before the end of a BlockSize block over window + 1

@@ -1,5 +1,6 @@
 #include "tags/OggVorbis.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -128,32 +129,127 @@ void StoreCommentField(const std::string& text, FileInfo& info) {
   }
 }
 
-// One length-prefixed comment string at position, cut to its first bytes; moves position past
-// it. False when the file has no room left for the length.
-bool ReadCommentEntry(platform::File& file, std::int64_t fileSize, std::int64_t& position, FileInfo& info) {
-  if (fileSize - position < 4) return false;
+// The comment packet, reassembled from the segments of the pages it spans: a packet goes on
+// while its lacing values are 255, into the next page when that page is flagged as
+// continuing a packet. Everything stays inside the file; bytes past the packet's end are
+// not part of it.
+class PacketReader {
+public:
+  // pageAt: the page whose first segment starts the packet.
+  PacketReader(platform::File& file, std::int64_t fileSize, std::int64_t pageAt)
+      : file_(file), fileSize_(fileSize) {
+    LoadPage(pageAt, false);
+  }
+
+  // Up to count bytes of the packet into out, the rest of out zero; returns the bytes read.
+  std::size_t Read(std::uint8_t* out, std::size_t count) {
+    std::memset(out, 0, count);
+    std::size_t done = 0;
+    while (done < count && Available()) {
+      const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, spanLeft_));
+      const std::size_t got = file_.Seek(spanAt_) ? file_.Read(out + done, n) : 0;
+      done += got;
+      Advance(got);
+      if (got < n) {
+        ended_ = true;
+        break;
+      }
+    }
+    return done;
+  }
+
+  // Passes over count bytes of the packet without reading them.
+  void Skip(std::uint64_t count) {
+    while (count > 0 && Available()) {
+      const std::uint64_t n = std::min(count, spanLeft_);
+      Advance(n);
+      count -= n;
+    }
+  }
+
+private:
+  // True when bytes of the packet are left, loading the next page when this one is used up.
+  bool Available() {
+    while (!ended_ && spanLeft_ == 0) {
+      if (!continues_) {
+        ended_ = true;
+      } else {
+        LoadPage(nextPageAt_, true);
+      }
+    }
+    return !ended_;
+  }
+
+  void Advance(std::uint64_t count) {
+    spanAt_ += static_cast<std::int64_t>(count);
+    spanLeft_ -= count;
+  }
+
+  void LoadPage(std::int64_t pageAt, bool mustContinue) {
+    constexpr std::uint8_t ContinuedPacketFlag = 1;
+    std::uint8_t header[PageHeaderSize];
+    spanLeft_ = 0;
+    continues_ = false;
+    if (pageAt < 0 || fileSize_ - pageAt < static_cast<std::int64_t>(SegmentTableOffset)) {
+      ended_ = true;
+      return;
+    }
+    ReadZeroFilled(file_, pageAt, header, sizeof header);
+    if (std::memcmp(header, "OggS", 4) != 0 || (mustContinue && !(header[5] & ContinuedPacketFlag))) {
+      ended_ = true;
+      return;
+    }
+    const std::size_t segments = header[SegmentCountOffset];
+    std::uint64_t packetBytes = 0;
+    std::uint64_t pageBytes = 0;
+    bool packetEnds = false;
+    for (std::size_t i = 0; i < segments; ++i) {
+      const std::uint8_t lacing = header[SegmentTableOffset + i];
+      if (!packetEnds) packetBytes += lacing;
+      pageBytes += lacing;
+      if (lacing < 255) packetEnds = true;
+    }
+    spanAt_ = pageAt + static_cast<std::int64_t>(SegmentTableOffset + segments);
+    const auto inFile = static_cast<std::uint64_t>(std::max<std::int64_t>(fileSize_ - spanAt_, 0));
+    spanLeft_ = std::min(packetBytes, inFile);
+    continues_ = !packetEnds && pageBytes < inFile;
+    nextPageAt_ = spanAt_ + static_cast<std::int64_t>(pageBytes);
+  }
+
+  platform::File& file_;
+  std::int64_t fileSize_;
+  std::int64_t spanAt_ = 0;       // file position of the next packet byte on this page
+  std::uint64_t spanLeft_ = 0;    // packet bytes left on this page
+  std::int64_t nextPageAt_ = 0;
+  bool continues_ = false;        // the packet goes on in the next page
+  bool ended_ = false;
+};
+
+// One length-prefixed comment string, cut to its first bytes. False when the packet has no
+// room left for the length.
+bool ReadCommentEntry(PacketReader& packet, FileInfo& info) {
   std::uint8_t lengthBytes[4];
-  ReadZeroFilled(file, position, lengthBytes, sizeof lengthBytes);
+  if (packet.Read(lengthBytes, sizeof lengthBytes) < sizeof lengthBytes) return false;
   const std::uint32_t length = Le32At(lengthBytes);
-  position += 4;
   std::uint8_t text[CommentCut];
-  ReadZeroFilled(file, position, text, length < CommentCut ? length : CommentCut);
-  if (length < CommentCut) std::memset(text + length, 0, CommentCut - length);
+  const std::size_t kept = length < CommentCut ? length : CommentCut;
+  packet.Read(text, kept);
+  if (kept < CommentCut) std::memset(text + kept, 0, CommentCut - kept);
+  // Deliberate: only the first 250 bytes of an entry count; a longer title is cut there.
   StoreCommentField(tagbytes::Trimmed(std::string_view(reinterpret_cast<const char*>(text), CommentCut)), info);
-  position += length;
+  packet.Skip(length - kept);
   return true;
 }
 
 // The vendor string, the count of comments, then the comments; the count can never make the
-// loop outlast the file, as every comment takes at least its 4-byte length.
-void ReadCommentFields(platform::File& file, std::int64_t position, FileInfo& info) {
-  if (!ReadCommentEntry(file, info.fileSize, position, info)) return;
+// loop outlast the packet, as every comment takes at least its 4-byte length.
+void ReadCommentFields(PacketReader& packet, FileInfo& info) {
+  if (!ReadCommentEntry(packet, info)) return;
   std::uint8_t countBytes[4];
-  ReadZeroFilled(file, position, countBytes, sizeof countBytes);
-  position += 4;
+  packet.Read(countBytes, sizeof countBytes);
   const std::uint32_t count = Le32At(countBytes);
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (!ReadCommentEntry(file, info.fileSize, position, info)) return;
+    if (!ReadCommentEntry(packet, info)) return;
   }
 }
 
@@ -199,11 +295,10 @@ bool ReadStreamInfo(const std::string& fileName, FileInfo& info) {
 
   // The identification packet fills the first page alone, so the second page follows it.
   const std::int64_t secondPageAt = identificationAt + IdentificationSize;
-  ReadZeroFilled(file, secondPageAt, page, sizeof page);
-  const std::int64_t commentAt = secondPageAt + SegmentTableOffset + page[SegmentCountOffset];
+  PacketReader comments(file, info.fileSize, secondPageAt);
   std::uint8_t signature[PacketSignatureSize];
-  ReadZeroFilled(file, commentAt, signature, sizeof signature);
-  if (HasPacketSignature(signature, 3)) ReadCommentFields(file, commentAt + PacketSignatureSize, info);
+  comments.Read(signature, sizeof signature);
+  if (HasPacketSignature(signature, 3)) ReadCommentFields(comments, info);
 
   info.samples = LastGranulePosition(file, info.fileSize);
   return true;

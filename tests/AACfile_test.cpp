@@ -160,10 +160,26 @@ TEST_F(AACfileTest, AdtsCbrReadsTheFirstFrameOnly) {
   EXPECT_EQ(reader_.BitRateType(), "CBR");
 }
 
-TEST_F(AACfileTest, AdtsPositionWithoutSyncCountsAsAFrame) {
+TEST_F(AACfileTest, APositionWithoutSyncIsNotAFrame) {
   AdtsFields f;
   ReadStream(Bytes().Append(AdtsFrames(2, f)).Text("no sync here"));
-  EXPECT_EQ(reader_.BitRate(), static_cast<int>(std::nearbyint(744 * 8.0 / 1024 / 3 * 44100)));
+  EXPECT_EQ(reader_.BitRate(), static_cast<int>(std::nearbyint(744 * 8.0 / 1024 / 2 * 44100)));
+}
+
+TEST_F(AACfileTest, TheWalkEndsAtTheID3v1TagAndDurationLeavesItOut) {
+  // Four frames end where the ID3v1 tag begins: "TAG" is not taken for a fifth position.
+  AdtsFields f;
+  Bytes file = Bytes().Append(Id3v2Tag("T", 50)).Append(AdtsFrames(4, f)).Append(Id3v1Tag("T", "A"));
+  ASSERT_TRUE(Load(file));
+  const int rate = static_cast<int>(std::nearbyint(4 * 372 * 8.0 / 1024 / 4 * 44100));
+  EXPECT_EQ(reader_.BitRate(), rate);
+  EXPECT_DOUBLE_EQ(reader_.Duration(), 4 * 372 * 8.0 / rate);
+
+  // A stream cut short inside the ID3v1 tag's position: the cut frame is counted, nothing after.
+  Bytes cut = Bytes().Append(Id3v2Tag("T", 50)).Append(AdtsFrames(3, f));
+  cut = Bytes().Text(cut.str().substr(0, cut.size() - 100)).Append(Id3v1Tag("T", "A"));
+  ASSERT_TRUE(Load(cut));
+  EXPECT_EQ(reader_.BitRate(), static_cast<int>(std::nearbyint(3 * 372 * 8.0 / 1024 / 3 * 44100)));
 }
 
 TEST_F(AACfileTest, AdtsRateRoundsHalvesToEven) {
@@ -301,9 +317,9 @@ TEST_F(AACfileTest, StreamStartsAfterTheId3v2Tag) {
   EXPECT_EQ(reader_.ID3v2()->Size(), 100);
   EXPECT_EQ(reader_.HeaderType(), "ADTS");
   EXPECT_EQ(reader_.FileSize(), static_cast<std::int32_t>(file.size()));
-  int rate = static_cast<int>(std::nearbyint(3 * 372 * 8.0 / 1024 / 4 * 44100));
+  int rate = static_cast<int>(std::nearbyint(3 * 372 * 8.0 / 1024 / 3 * 44100));
   EXPECT_EQ(reader_.BitRate(), rate);
-  EXPECT_DOUBLE_EQ(reader_.Duration(), (file.size() - 100) * 8.0 / rate);
+  EXPECT_DOUBLE_EQ(reader_.Duration(), (file.size() - 100 - 128) * 8.0 / rate);
 
   TsMediaTagReader dispatcher;
   ASSERT_TRUE(dispatcher.Open(path_));
@@ -330,7 +346,7 @@ TEST_F(AACfileTest, PublishedPropertiesInOrder) {
 //   ffmpeg -f lavfi -i "sine=frequency=440:duration=0.5:sample_rate=22050" -c:a aac -b:a 24k -ac 1
 //     -f adts aac-sine.aac
 // Twelve VBR MPEG-4 LC frames (buffer fullness 7FF), mono, 22050 Hz, 1859 bytes in all. Behind
-// them the ID3v1 tag stands where a thirteenth frame would, and that position counts.
+// them the ID3v1 tag stands where a thirteenth frame would; the walk ends there.
 TEST(AACfileRealFile, FfmpegAdtsStream) {
   std::string stream = testing_support::ReadBytes(std::string(LYRIMATE_TEST_DATA) + "/aac-sine.aac");
   ASSERT_EQ(stream.size(), 1859u);
@@ -344,6 +360,6 @@ TEST(AACfileRealFile, FfmpegAdtsStream) {
   EXPECT_EQ(reader.SampleRate(), 22050);
   EXPECT_EQ(reader.Channels(), 1);
   EXPECT_EQ(reader.BitRateType(), "VBR");
-  EXPECT_EQ(reader.BitRate(), 24634);  // 1859 * 8 / 1024 / 13 * 22050 = 24 633.98
-  EXPECT_DOUBLE_EQ(reader.Duration(), (1859 + 128) * 8.0 / 24634);
+  EXPECT_EQ(reader.BitRate(), 26687);  // 1859 * 8 / 1024 / 12 * 22050 = 26 686.8
+  EXPECT_DOUBLE_EQ(reader.Duration(), 1859 * 8.0 / 26687);
 }

@@ -236,6 +236,35 @@ TEST_F(APEtagTest, StripNeverCutsAudioOnAFooterThatIsNotOne) {
   EXPECT_EQ(ReadBytes(path), lying);
 }
 
+TEST_F(APEtagTest, FootersThatLieAboutTheTagAreNeitherStrippedNorReplaced) {
+  tag.SetTitle("New");
+  auto refusedUnchanged = [&](const std::string& name, const std::string& content) {
+    const std::string path = Write(name, content);
+    EXPECT_FALSE(tag.StripFromFile(path)) << name;
+    EXPECT_FALSE(tag.WriteToFile(path)) << name;
+    EXPECT_EQ(ReadBytes(path), content) << name;
+  };
+  // A header announced in the flags, but the 32 bytes before the items are audio.
+  const std::string body = ApeItem("Title", std::string(150, 'o')).str();  // the footer is found in 128 bytes or more
+  const auto size = static_cast<std::uint32_t>(body.size() + 32);
+  refusedUnchanged("noheader.ape", Audio + body + ApeFooter(1000, size, 1, HeaderFlag).str());
+  // A size smaller than the footer itself.
+  refusedUnchanged("small.ape", Audio + body + ApeFooter(1000, 16, 1).str());
+  // A size one byte more than the file holds; behind an ID3v1 tag too.
+  const std::string whole = body + ApeFooter(1000, size, 1).str();
+  const auto past = static_cast<std::uint32_t>(whole.size() + 1);
+  refusedUnchanged("past.ape", body + ApeFooter(1000, past, 1).str());
+  refusedUnchanged("pastv1.ape", body + ApeFooter(1000, past, 1).str() + ID3v1Block("v1"));
+
+  // The same tag with its header, and with a size that is exactly the file, is stripped.
+  std::string path = Write("exact.ape", whole);
+  ASSERT_TRUE(tag.StripFromFile(path));
+  EXPECT_EQ(ReadBytes(path), "");
+  path = Write("header.ape", Audio + ApeTag(1000, {{"Title", "Old"}}, true));
+  ASSERT_TRUE(tag.StripFromFile(path));
+  EXPECT_EQ(ReadBytes(path), Audio);
+}
+
 // ---- writing ----------------------------------------------------------------------------
 
 TEST_F(APEtagTest, WriteAppendsAVersion1TagOfTheNonEmptyValues) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <dirent.h>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "TestSupport.h"
 #include "platform/CodePage.h"
@@ -118,6 +119,76 @@ TEST(ListDirectory, MissingFolderGivesNothing) {
   EXPECT_TRUE(ListDirectory(dir.File("missing"), "*").empty());
   WriteBytes(dir.File("file"), "x");
   EXPECT_TRUE(ListDirectory(dir.File("file"), "*").empty());
+}
+
+const platform::DirEntry* Find(const platform::FolderListing& listing, const std::string& name) {
+  for (const auto& entry : listing.entries)
+    if (entry.name == name) return &entry;
+  return nullptr;
+}
+
+TEST(ListFolder, EveryEntryButDotsWithWhatItIsAndTheFolderIdentity) {
+  TempDir dir;
+  WriteBytes(dir.File("song.mp3"), "x");
+  std::filesystem::create_directory(dir.path() / "Album");
+  std::filesystem::create_directory(dir.path() / ".hidden");
+  std::filesystem::create_directory_symlink("..", dir.path() / "up");
+  std::filesystem::create_symlink("song.mp3", dir.path() / "alias.mp3");
+  std::filesystem::create_symlink("gone", dir.path() / "broken");
+  std::filesystem::create_directory_symlink("..", dir.path() / "Album" / "back");
+
+  const platform::FolderListing listing = platform::ListFolder(dir.path().string() + "/");
+  ASSERT_TRUE(listing.opened);
+  std::vector<std::string> names;
+  for (const auto& entry : listing.entries) names.push_back(entry.name);
+  std::vector<std::string> system = SystemOrder(dir.path());
+  system.erase(std::remove_if(system.begin(), system.end(), [](const std::string& n) { return n == "." || n == ".."; }),
+               system.end());
+  EXPECT_EQ(names, system);
+
+  struct Kind {
+    bool isDirectory, isLink;
+    bool operator==(const Kind&) const = default;
+  };
+  auto kind = [&](const std::string& name) {
+    const platform::DirEntry* entry = Find(listing, name);
+    return entry ? Kind{entry->isDirectory, entry->isLink} : Kind{false, false};
+  };
+  ASSERT_NE(Find(listing, "broken"), nullptr);
+  EXPECT_EQ(kind("song.mp3"), (Kind{false, false}));
+  EXPECT_EQ(kind("Album"), (Kind{true, false}));
+  EXPECT_EQ(kind(".hidden"), (Kind{true, false}));
+  EXPECT_EQ(kind("up"), (Kind{true, true}));
+  EXPECT_EQ(kind("alias.mp3"), (Kind{false, true}));
+  EXPECT_EQ(kind("broken"), (Kind{false, true}));
+
+  struct stat info {};
+  ASSERT_EQ(::stat(dir.path().c_str(), &info), 0);
+  EXPECT_EQ(listing.device, static_cast<std::uint64_t>(info.st_dev));
+  EXPECT_EQ(listing.inode, static_cast<std::uint64_t>(info.st_ino));
+  // The same folder reached through a link has the same identity.
+  const platform::FolderListing again = platform::ListFolder(dir.path().string() + "/Album/back/");
+  EXPECT_EQ(again.inode, listing.inode);
+  EXPECT_EQ(again.device, listing.device);
+}
+
+TEST(ListFolder, CountsNamesWithoutACodePageForm) {
+  TempDir dir;
+  WriteBytes(dir.File("\xF0\x9F\x98\x80.txt"), "x");
+  std::filesystem::create_directory(dir.path() / "\xF0\x9F\x98\x81");
+  WriteBytes(dir.File("ソ.txt"), "x");
+  const platform::FolderListing listing = platform::ListFolder(Sjis(dir.path().string()));
+  EXPECT_EQ(listing.unconvertibleNames, 2u);
+  ASSERT_EQ(listing.entries.size(), 1u);
+  EXPECT_EQ(listing.entries[0].name, Sjis("ソ.txt"));
+}
+
+TEST(ListFolder, NothingOpenedForAMissingFolderOrAFile) {
+  TempDir dir;
+  WriteBytes(dir.File("file"), "x");
+  EXPECT_FALSE(platform::ListFolder(dir.File("missing")).opened);
+  EXPECT_FALSE(platform::ListFolder(dir.File("file")).opened);
+  EXPECT_TRUE(platform::ListFolder(dir.File("missing")).entries.empty());
 }
 
 }  // namespace

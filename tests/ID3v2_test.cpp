@@ -562,6 +562,26 @@ TEST_F(ID3v2Test, StripRemovesTheTagAndRefusesUntaggedFiles) {
   EXPECT_EQ(ReadBytes(path), Audio);
 }
 
+TEST_F(ID3v2Test, TagClaimingMoreThanTheFileHoldsIsNeitherStrippedNorReplaced) {
+  // The header claims 1000 bytes of frames, the file holds 200 bytes in all: where the tag
+  // ends cannot be known, so the file is left exactly as it was.
+  const std::string claimed = Tag(3, Frame23("TIT2", Latin("Old")), 1000).substr(0, 200);
+  const std::string path = Write("lying.mp3", claimed);
+  EXPECT_FALSE(tag.StripFromFile(path));
+  EXPECT_EQ(ReadBytes(path), claimed);
+  tag.SetTitle("New");
+  EXPECT_FALSE(tag.WriteToFile(path));
+  EXPECT_EQ(ReadBytes(path), claimed);
+
+  // A size one byte past the end is refused too; exactly the file's size is a tag.
+  const std::string whole = Tag(3, Frame23("TIT2", Latin("T")), 20);
+  const std::string oneShort = whole.substr(0, whole.size() - 1);
+  EXPECT_FALSE(tag.StripFromFile(Write("oneshort.mp3", oneShort)));
+  EXPECT_EQ(ReadBytes(dir.File("oneshort.mp3")), oneShort);
+  ASSERT_TRUE(tag.StripFromFile(Write("exact.mp3", whole)));
+  EXPECT_EQ(ReadBytes(dir.File("exact.mp3")), "");
+}
+
 // ---- setters and published properties ------------------------------------------------------
 
 TEST_F(ID3v2Test, SettersTrimControlBytesAndSpaces) {

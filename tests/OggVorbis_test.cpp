@@ -25,6 +25,29 @@ Bytes OggPage(const Bytes& packet, std::uint64_t granule, std::uint32_t sequence
   return page.Append(packet);
 }
 
+// One packet over as many pages as it needs, each page holding at most maxSegments lacing
+// values; pages after the first are flagged as continuing the packet.
+Bytes PacketPages(const Bytes& packet, std::uint32_t sequence, std::size_t maxSegments = 255) {
+  std::vector<int> lacing(packet.size() / 255, 255);
+  lacing.push_back(static_cast<int>(packet.size() % 255));
+  Bytes pages;
+  std::size_t used = 0;
+  std::size_t at = 0;
+  for (bool first = true; used < lacing.size(); first = false) {
+    const std::size_t count = std::min(maxSegments, lacing.size() - used);
+    std::size_t bytes = 0;
+    pages.Text("OggS").U8(0).U8(first ? 0 : 1).Le64(0).Le32(0x1234).Le32(sequence++).Le32(0).U8(static_cast<int>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+      pages.U8(lacing[used + i]);
+      bytes += static_cast<std::size_t>(lacing[used + i]);
+    }
+    pages.Text(packet.str().substr(at, bytes));
+    used += count;
+    at += bytes;
+  }
+  return pages;
+}
+
 Bytes Identification(int channels, std::uint32_t sampleRate, std::uint32_t nominal) {
   return Bytes()
       .U8(1)
@@ -312,7 +335,57 @@ TEST_F(OggVorbisTest, VendorStoredUndecoded) {
   EXPECT_EQ(ogg_.Vendor(), "\xE3\x81\x82 vendor");
 }
 
-TEST_F(OggVorbisTest, LyingCommentCountAndLengthsStopAtTheEndOfTheFile) {
+TEST_F(OggVorbisTest, CommentPacketOverManyPagesWithAPictureBeforeTheTitle) {
+  const std::string picture = "METADATA_BLOCK_PICTURE=" + std::string(70000, 'P');
+  const Bytes comments = CommentHeader("vendor", {"ARTIST=Before", picture, "TITLE=After", "ALBUM=Last"});
+  Bytes file = Bytes()
+                   .Append(OggPage(Identification(2, 44100, 128000), 0, 0, 2))
+                   .Append(PacketPages(comments, 1))
+                   .Append(OggPage(Bytes().Fill(3000, 0x55), 44100, 9, 4));
+  ASSERT_TRUE(Load(file));
+  EXPECT_EQ(ogg_.Artist(), "Before");
+  EXPECT_EQ(ogg_.Title(), "After");
+  EXPECT_EQ(ogg_.Album(), "Last");
+  EXPECT_EQ(ogg_.Vendor(), "vendor");
+  EXPECT_EQ(ogg_.Samples(), 44100);
+}
+
+TEST_F(OggVorbisTest, PageBreaksInsideLengthsAndTextsAreJoined) {
+  // Pages of one or two segments: page breaks fall inside length fields and inside values.
+  const Bytes comments = CommentHeader("v", {"TITLE=" + std::string(300, 't'), "ARTIST=" + std::string(500, 'a'),
+                                             "ALBUM=Album", "GENRE=Genre"});
+  for (std::size_t segments : {std::size_t{1}, std::size_t{2}}) {
+    Bytes file = Bytes().Append(OggPage(Identification(2, 44100, 128000), 0, 0, 2)).Append(PacketPages(comments, 1, segments));
+    ASSERT_TRUE(Load(file)) << segments;
+    EXPECT_EQ(ogg_.Title(), std::string(244, 't'));
+    EXPECT_EQ(ogg_.Artist(), std::string(243, 'a'));
+    EXPECT_EQ(ogg_.Album(), "Album");
+    EXPECT_EQ(ogg_.Genre(), "Genre");
+  }
+}
+
+TEST_F(OggVorbisTest, PacketEndsWhereTheNextPageDoesNotContinueIt) {
+  const Bytes comments = CommentHeader("v", {"TITLE=" + std::string(300, 't'), "ARTIST=Lost"});
+  Bytes pages = PacketPages(comments, 1, 1);
+  std::string bytes = pages.str();
+  // The second page: 27 + 1 + 255 bytes into the pages; clear its continued-packet flag.
+  bytes[27 + 1 + 255 + 5] = 0;
+  Bytes file = Bytes().Append(OggPage(Identification(2, 44100, 128000), 0, 0, 2)).Text(bytes);
+  ASSERT_TRUE(Load(file));
+  EXPECT_EQ(ogg_.Vendor(), "v");
+  EXPECT_EQ(ogg_.Title(), std::string(255 - 7 - 4 - 1 - 4 - 4 - 6, 't'));  // what the first page holds
+  EXPECT_EQ(ogg_.Artist(), "");
+}
+
+TEST_F(OggVorbisTest, PacketCutByTheEndOfTheFile) {
+  const Bytes comments = CommentHeader("v", {"TITLE=Song", "ARTIST=" + std::string(600, 'a'), "ALBUM=Gone"});
+  std::string bytes = Bytes().Append(OggPage(Identification(2, 44100, 128000), 0, 0, 2)).Append(PacketPages(comments, 1, 1)).str();
+  ASSERT_TRUE(Load(Bytes().Text(bytes.substr(0, bytes.size() - 400))));
+  EXPECT_EQ(ogg_.Title(), "Song");
+  EXPECT_EQ(ogg_.Album(), "");
+}
+
+TEST_F(OggVorbisTest, LyingCommentCountAndLengthsStopAtTheEndOfThePacket) {
   Bytes packet;
   packet.U8(3).Text("vorbis").Le32(3).Text("ven").Le32(0xFFFFFFFF).Le32(10).Text("TITLE=Song").Le32(0x7FFFFFFF).Text("ARTIST=x");
   Bytes file = Bytes().Append(OggPage(Identification(2, 44100, 128000), 0, 0, 2)).Append(OggPage(packet, 0, 1));

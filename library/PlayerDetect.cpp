@@ -1,0 +1,91 @@
+#include "library/PlayerDetect.h"
+
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "platform/Volumes.h"
+
+namespace library {
+
+namespace {
+
+const std::string& DeviceChangedText() {
+  static const std::string text = platform::Sjis("デバイスに変更がありました。");
+  return text;
+}
+
+const std::string& NotRecognisedText() {
+  static const std::string text = platform::Sjis("iPodが認識されていません。");
+  return text;
+}
+
+std::string FoundText(const std::string& driveRoot) {
+  static const std::string before = platform::Sjis("iPodは ");
+  static const std::string after = platform::Sjis(" にありました。");
+  return before + driveRoot + after;
+}
+
+std::string WithTrailingSlash(std::string root) {
+  if (root.empty() || root.back() != '/') root += '/';
+  return root;
+}
+
+void PlayerFound(MainState& state, Feedback& ui, const std::string& root) {
+  state.DriveRoot = WithTrailingSlash(root);
+  ui.SetStatus(FoundText(state.DriveRoot));
+  state.Connected = true;
+}
+
+}  // namespace
+
+bool HasSysInfo(const std::string& root) {
+  return platform::FileExists(WithTrailingSlash(root) + "iPod_Control/Device/SysInfo");
+}
+
+std::string FindPlayerDrive(const std::vector<std::string>& volumes) {
+  std::string found;
+  // Every volume is tested; a later match replaces an earlier one.
+  for (const std::string& root : volumes)
+    if (HasSysInfo(root)) found = root;
+  return found;
+}
+
+std::string FindPlayerDrive(const MainState& state) {
+  return FindPlayerDrive(state.Volumes ? state.Volumes() : platform::CurrentVolumes());
+}
+
+void ConnectPlayer(MainState& state, Feedback& ui) {
+  if (!state.DriveRoot.empty()) return;
+  ui.SetStatus(DeviceChangedText());
+  ui.ProcessMessages();
+  const std::string root = FindPlayerDrive(state);
+  if (!root.empty()) {
+    PlayerFound(state, ui, root);
+  } else {
+    ui.SetStatus(NotRecognisedText());
+    state.Connected = false;
+    state.DriveRoot.clear();
+  }
+}
+
+void DeviceChange(MainState& state, Feedback& ui, unsigned eventCode) {
+  if (!state.Connected) ui.SetStatus(DeviceChangedText());
+  if (eventCode == platform::kDeviceArrival) {
+    // Searched again even while a player is known: the result replaces the old root.
+    const std::string root = FindPlayerDrive(state);
+    if (!root.empty())
+      PlayerFound(state, ui, root);
+    else
+      ui.SetStatus(NotRecognisedText());
+  } else if (eventCode == platform::kDeviceRemoval) {
+    // Any removal forgets the player, whichever device went.
+    state.DriveRoot.clear();
+    ui.SetStatus(NotRecognisedText());
+    state.Connected = false;
+  }
+}
+
+void Timer1Timer(MainState& state, Feedback& ui) {
+  if (!state.Connected) ui.SetStatus(NotRecognisedText());
+}
+
+}  // namespace library
