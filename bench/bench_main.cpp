@@ -16,7 +16,7 @@ constexpr Subcommand kSubcommands[] = {
     {"keys", "N", bench::Keys},
     {"make-tree", "ROOT N", bench::MakeTree},
     {"scan", "ROOT [--lyrics]", bench::Scan},
-    {"lists", "N", bench::Lists},
+    {"lists", "N [--lyrics]", bench::Lists},
     {"mark", "N", bench::Mark},
     {"export", "N", bench::Export},
 };
