@@ -17,7 +17,8 @@ int ColdScan(const Arguments& args);
 int MakeTree(const Arguments& args);
 // scan ROOT [--lyrics]: reads every song of ROOT's music folder like the music scan.
 int Scan(const Arguments& args);
-// lists N: writes N registered and N song-list rows, times LoadLists and SaveRegistered.
+// lists N [--lyrics]: writes N registered and N song-list rows (with --lyrics, lyrics files for
+// half the registered songs), times LoadLists and SaveRegistered.
 int Lists(const Arguments& args);
 // mark N: MarkRegistered with N rows in each list.
 int Mark(const Arguments& args);

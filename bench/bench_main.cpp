@@ -17,7 +17,7 @@ constexpr Subcommand kSubcommands[] = {
     {"cold-scan", "ROOT", bench::ColdScan},
     {"make-tree", "ROOT N", bench::MakeTree},
     {"scan", "ROOT [--lyrics]", bench::Scan},
-    {"lists", "N", bench::Lists},
+    {"lists", "N [--lyrics]", bench::Lists},
     {"mark", "N", bench::Mark},
     {"export", "N", bench::Export},
 };
