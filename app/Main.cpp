@@ -571,11 +571,11 @@ void MainWindow::uChkClick() {
 void MainWindow::M2Click(ListId list) {
   const library::ListSelection selection = Selection(list);
   if (selection.Empty()) return;
-  RunCommand(this, [this, list, &selection] {
+  const bool read = RunCommand(this, [this, list, &selection] {
     std::optional<library::TMusicData> details = library::ShowDetails(state_, list, selection);
     if (details && status_) status_->Fill(*details);
   });
-  if (status_) status_->exec();
+  if (read && status_) status_->exec();
 }
 
 void MainWindow::Button1Click() {
