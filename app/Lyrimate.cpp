@@ -1,8 +1,8 @@
 // The program block: the application, the five windows in their order, the message loop.
 //   lyrimate [--player DIR]... [--data-dir DIR]
 #include <QApplication>
-#include <QIcon>
 
+#include "app/AppIcon.h"
 #include "app/Edit_Words.h"
 #include "app/Main.h"
 #include "app/SettingU.h"
@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Lyrimate");
   QApplication::setApplicationDisplayName("Lyrimate");
   QApplication::setDesktopFileName("lyrimate");
-  QApplication::setWindowIcon(QIcon(":/lyrimate.svg"));
+  QApplication::setWindowIcon(app::AppIcon());
   // The main window ends the program even while the lyrics editor is still open.
   QApplication::setQuitOnLastWindowClosed(false);
 

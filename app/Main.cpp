@@ -27,6 +27,7 @@
 #include <functional>
 #include <unordered_map>
 
+#include "app/AppIcon.h"
 #include "app/CommandGuard.h"
 #include "app/Edit_Words.h"
 #include "app/QtText.h"
@@ -62,10 +63,6 @@ protected:
 };
 
 namespace {
-
-QIcon BarIcon(const char* name, QStyle::StandardPixmap fallback) {
-  return QIcon::fromTheme(QString::fromLatin1(name), QApplication::style()->standardIcon(fallback));
-}
 
 // Column titles and initial widths of the lists.
 const char* const kColumnTitles[] = {"曲名", "アルバム", "トラック", "アーティスト", "時間", "Year", "歌い出し"};
@@ -138,7 +135,7 @@ void MainWindow::BuildToolBar() {
       {"ToolButton6", "一覧から削除", "list-remove", QStyle::SP_TrashIcon, &MainWindow::ToolButton6Click},
   };
   for (const Button& button : buttons) {
-    QAction* action = bar_->addAction(BarIcon(button.icon, button.fallback), Ui(button.caption));
+    QAction* action = bar_->addAction(ThemeIcon(button.icon, button.fallback), Ui(button.caption));
     action->setObjectName(QString::fromLatin1(button.name) + "Action");
     action->setToolTip(Ui(button.caption));
     connect(action, &QAction::triggered, this, button.handler);
@@ -574,11 +571,11 @@ void MainWindow::uChkClick() {
 void MainWindow::M2Click(ListId list) {
   const library::ListSelection selection = Selection(list);
   if (selection.Empty()) return;
-  RunCommand(this, [this, list, &selection] {
+  const bool read = RunCommand(this, [this, list, &selection] {
     std::optional<library::TMusicData> details = library::ShowDetails(state_, list, selection);
     if (details && status_) status_->Fill(*details);
   });
-  if (status_) status_->exec();
+  if (read && status_) status_->exec();
 }
 
 void MainWindow::Button1Click() {
