@@ -1,11 +1,11 @@
 #pragma once
 // Runs one command of a window: an error it does not handle ends the command and is shown in
 // the application's error box with its own text; the program goes on.
-#include <QMessageBox>
 #include <QWidget>
 #include <exception>
 #include <utility>
 
+#include "app/Boxes.h"
 #include "app/QtText.h"
 #include "platform/Error.h"
 
@@ -24,7 +24,7 @@ bool RunCommand(QWidget* parent, Command&& command) {
   } catch (...) {
     message = Ui("不明なエラーが発生しました。");
   }
-  QMessageBox::critical(parent, Ui("Lyrimate"), message);
+  ShowBox(parent, BoxKind::Error, message);
   return false;
 }
 

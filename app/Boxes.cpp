@@ -1,0 +1,63 @@
+#include "app/Boxes.h"
+
+#include <QMessageBox>
+#include <QPointer>
+
+#include "app/QtText.h"
+
+namespace app {
+namespace {
+
+// A notice stays on screen without blocking; a later notice replaces the text of one still open.
+void ShowNotice(QWidget* parent, const QString& text) {
+  static QPointer<QMessageBox> open;
+  if (!open) {
+    open = new QMessageBox(QMessageBox::Information, Ui("Lyrimate"), text, QMessageBox::Ok, parent);
+    open->setObjectName("Notice");
+    open->setModal(false);
+    open->setAttribute(Qt::WA_DeleteOnClose);
+  } else {
+    open->setText(text);
+  }
+  open->show();
+  open->raise();
+}
+
+bool DefaultPresenter(QWidget* parent, BoxKind kind, const QString& text) {
+  const QString caption = Ui("Lyrimate");
+  switch (kind) {
+    case BoxKind::Error:
+      QMessageBox::critical(parent, caption, text);
+      return true;
+    case BoxKind::Information:
+      QMessageBox::information(parent, caption, text);
+      return true;
+    case BoxKind::YesNo:
+      return QMessageBox::question(parent, caption, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+             QMessageBox::Yes;
+    case BoxKind::OkCancel:
+      return QMessageBox::question(parent, caption, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
+             QMessageBox::Ok;
+    case BoxKind::Notice:
+      ShowNotice(parent, text);
+      return true;
+  }
+  return false;
+}
+
+BoxPresenter& Current() {
+  static BoxPresenter presenter = DefaultPresenter;
+  return presenter;
+}
+
+}  // namespace
+
+bool ShowBox(QWidget* parent, BoxKind kind, const QString& text) { return Current()(parent, kind, text); }
+
+BoxPresenter SetBoxPresenter(BoxPresenter presenter) {
+  BoxPresenter previous = std::move(Current());
+  Current() = presenter ? std::move(presenter) : BoxPresenter(DefaultPresenter);
+  return previous;
+}
+
+}  // namespace app

@@ -1,0 +1,37 @@
+// The program block: the application, the five windows in their order, the message loop.
+//   lyrimate [--player DIR]... [--data-dir DIR]
+#include <QApplication>
+#include <QIcon>
+
+#include "app/Edit_Words.h"
+#include "app/Main.h"
+#include "app/SettingU.h"
+#include "app/StatusU.h"
+#include "app/Version.h"
+#include "platform/AppDir.h"
+#include "platform/Volumes.h"
+
+int main(int argc, char** argv) {
+  // Our own options are read before Qt takes its options out of the arguments.
+  platform::SetExtraRoots(platform::PlayerArguments(argc, argv));
+  platform::InitAppDir(argc, argv);
+
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("Lyrimate");
+  QApplication::setApplicationDisplayName("Lyrimate");
+  QApplication::setDesktopFileName("lyrimate");
+  QApplication::setWindowIcon(QIcon(":/lyrimate.svg"));
+  // The main window ends the program even while the lyrics editor is still open.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  app::MainWindow window(platform::AppDir());
+  app::TEdit edit(window.State());
+  app::TSetting setting(platform::AppDir(), &window);
+  app::TAbout about(&window);
+  app::TStatus status(&window);
+  window.SetWindows(&edit, &setting, &about, &status);
+  QObject::connect(&window, &app::MainWindow::Closed, &application, &QApplication::quit, Qt::QueuedConnection);
+
+  window.show();
+  return application.exec();
+}

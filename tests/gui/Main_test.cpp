@@ -1,0 +1,628 @@
+// The main window driven through its real controls: toolbar, menus, pop-up menus, headers,
+// tabs, check boxes and the filter, on players and data folders in temporary folders.
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QTest>
+#include <filesystem>
+
+#include "MainHarness.h"
+#include "library/MainState.h"
+
+using gui_testing::Box;
+using gui_testing::Harness;
+using gui_testing::SongTags;
+using gui_testing::U;
+using library::ListId;
+
+namespace {
+
+const char* const kNotRecognised = "iPodが認識されていません。";
+
+// Four songs in two folders; the first has lyrics in its tag.
+void AddFourSongs(Harness& h) {
+  h.AddSong("F00/a.mp3", {"さくら", "春", "歌手", "1", "2004", "さくら さくら\nやよいの空は", ""});
+  h.AddSong("F00/b.mp3", {"Spring Song", "春", "Band", "10", "2001", "", ""});
+  h.AddSong("F01/c.mp3", {"夏祭り", "夏", "Whiteberry", "2", "2000", "", ""});
+  h.AddSong("F01/d.mp3", {"Love/Hate", "Best", "X", "3", "1999", "", ""});
+}
+
+int RowOf(const Harness& h, ListId list, const char* title) {
+  return static_cast<int>(h.Titles(list).indexOf(U(title)));
+}
+
+QStringList MenuLayout(const QMenu* menu) {
+  QStringList items;
+  for (const QAction* action : menu->actions())
+    items << (action->isSeparator() ? QStringLiteral("-") : action->objectName() + "=" + action->text());
+  return items;
+}
+
+// A registered-list line of nine fields, each followed by a TAB.
+std::string RegisteredLine(const std::string& title, const std::string& album, const std::string& track,
+                           bool checked, const std::string& path = "") {
+  return title + "\t" + album + "\t" + track + "\tartist\t03:00\t2004\t" + (checked ? "-1" : "0") + "\t\t" + path +
+         "\t\r\n";
+}
+
+// A saved player-list line of seven fields.
+std::string PlayerLine(const std::string& title, const std::string& album, const std::string& track,
+                       const std::string& path = "") {
+  return title + "\t" + album + "\t" + track + "\tartist\t03:00\t2004\t" + path + "\t\r\n";
+}
+
+}  // namespace
+
+class MainTest : public QObject {
+  Q_OBJECT
+
+private slots:
+  void controlsCarryTheirNamesAndCaptions() {
+    Harness h;
+    h.Start();
+    QCOMPARE(h.window->windowTitle(), U("Lyrimate"));
+    const char* const captions[] = {"接続", "リスト作成", "曲情報取得", "歌詞編集", "一覧へ追加", "一覧から削除"};
+    for (int i = 0; i < 6; ++i) {
+      QToolButton* button = h.Button(("ToolButton" + std::to_string(i + 1)).c_str());
+      QVERIFY(button);
+      QCOMPARE(button->text(), U(captions[i]));
+      QCOMPARE(button->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+      QCOMPARE(button->parentWidget(), static_cast<QWidget*>(h.Find<QToolBar>("Bar")));
+    }
+    QCOMPARE(MenuLayout(h.Find<QMenu>("File1")), QStringList({U("C1=接続(&C)"), "-", U("Close1=閉じる(&X)")}));
+    QCOMPARE(MenuLayout(h.Find<QMenu>("iPodI1")),
+             QStringList({U("M1=曲情報取得(&M)"), U("W1=歌詞編集(&W)"), "-", U("L1=リスト作成(&L)"), U("G1=全歌詞取得(&G)")}));
+    QCOMPARE(MenuLayout(h.Find<QMenu>("S1")), QStringList({U("N3=全般(&G)")}));
+    QCOMPARE(MenuLayout(h.Find<QMenu>("Help1")), QStringList({U("About1=バージョン情報(&A)")}));
+    QStringList titles;
+    for (QAction* action : h.window->menuBar()->actions()) titles << action->text();
+    QCOMPARE(titles, QStringList({U("ファイル(&F)"), U("iPod(&I)"), U("設定(&S)"), U("ヘルプ(&H)")}));
+    QCOMPARE(MenuLayout(h.Find<QMenu>("PopupMenu1")),
+             QStringList({U("D1=リストから削除(&D)"), U("S2=リストを保存(&S)"), "-", U("N9=全てチェック(&A)"),
+                          U("R2=チェック解除(&R)"), "-", U("M2=曲の詳細(&M)")}));
+    QCOMPARE(MenuLayout(h.Find<QMenu>("PopupMenu2")),
+             QStringList({U("N4=登録済みリストへ追加(&A)"), U("S3=リストを保存(&S)"), "-", U("N7=全てチェック(&F)"),
+                          U("R1=チェック解除(&R)"), U("Copy1=コピー(&C)"), "-", U("M3=曲の詳細(&M)"),
+                          U("L2=歌詞を取り込む(&L)")}));
+
+    auto* tab = h.Find<QTabBar>("Tab");
+    QCOMPARE(tab->count(), 2);
+    QCOMPARE(tab->tabText(0), U("曲一覧"));
+    QCOMPARE(tab->tabText(1), U("登録済み"));
+    QCOMPARE(tab->currentIndex(), 0);
+    QVERIFY(h.View(ListId::MList)->isVisible());
+    QVERIFY(!h.View(ListId::AList)->isVisible());
+
+    const QStringList columns = {U("曲名"), U("アルバム"), U("トラック"), U("アーティスト"), U("時間"), U("Year"), U("歌い出し")};
+    const int widths[] = {140, 100, 60, 100, 70, 60, 200};
+    for (ListId list : {ListId::MList, ListId::AList}) {
+      QTableView* view = h.View(list);
+      const int count = list == ListId::MList ? 6 : 7;
+      QCOMPARE(view->model()->columnCount(), count);
+      for (int c = 0; c < count; ++c) {
+        QCOMPARE(view->model()->headerData(c, Qt::Horizontal).toString(), columns[c]);
+        if (list == ListId::MList || c > 0) QCOMPARE(view->horizontalHeader()->sectionSize(c), widths[c]);
+      }
+      QVERIFY(view->showGrid());
+      QCOMPARE(view->selectionMode(), QAbstractItemView::ExtendedSelection);
+      QCOMPARE(view->selectionBehavior(), QAbstractItemView::SelectRows);
+      QCOMPARE(view->editTriggers(), QAbstractItemView::NoEditTriggers);
+      QVERIFY(!view->isSortingEnabled());
+    }
+    QCOMPARE(h.window->statusBar()->objectName(), QString("Status"));
+    QCOMPARE(h.Find<QLabel>("StatusPanel")->width(), 250);
+    auto* per = h.Find<QProgressBar>("Per");
+    QCOMPARE(per->parentWidget(), h.window->statusBar());
+    QCOMPARE(per->minimum(), 0);
+    QCOMPARE(per->maximum(), 100);
+    QCOMPARE(per->geometry().left(), 288);
+    QCOMPARE(per->geometry().top(), 4);
+    QCOMPARE(per->width(), 221);
+    QCOMPARE(per->height(), h.window->statusBar()->height() - 6);
+    auto* timer = h.Find<QTimer>("Timer1");
+    QCOMPARE(timer->interval(), 2000);
+    QVERIFY(timer->isActive());
+  }
+
+  // --- start-up with the settings ---
+
+  void firstStartWithoutSettingsTouchesNothing() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.Start();
+    QVERIFY(!std::filesystem::exists(h.AppDir() + "Lyrimate.ini"));
+    QVERIFY(!h.window->State().Connected);
+    QCOMPARE(h.Model(ListId::MList).rowCount(), 0);
+    QCOMPARE(h.StatusText(), U("iPod が認識されていません。"));
+    QVERIFY(h.boxes.empty());
+  }
+
+  void startWithoutSkippingTheScanConnectsAndScans() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.WriteIni("AutoGetMusic=0\r\n");
+    h.Start();
+    QVERIFY(h.window->State().Connected);
+    QCOMPARE(h.window->State().DriveRoot, h.PlayerRoot());
+    QCOMPARE(h.Model(ListId::MList).rowCount(), 4);
+    QVERIFY(RowOf(h, ListId::MList, "夏祭り") >= 0);
+    QCOMPARE(h.StatusText(), app::FromCp932(platform::Sjis("iPodは " + h.PlayerRoot() + " にありました。")));
+    QVERIFY(h.boxes.empty());
+    QCOMPARE(h.Find<QProgressBar>("Per")->value(), 0);
+  }
+
+  void startScanWithoutPlayerShowsTheError() {
+    Harness h;
+    AddFourSongs(h);
+    h.WriteIni("AutoGetMusic=0\r\nAutoConnect=1\r\n");
+    h.Start();
+    QCOMPARE(h.boxes.size(), std::size_t(1));
+    QCOMPARE(h.boxes[0].kind, app::BoxKind::Error);
+    QCOMPARE(h.boxes[0].text, U(kNotRecognised));
+    QVERIFY(!h.window->State().Connected);
+    QVERIFY(h.window->isVisible());
+  }
+
+  void startWithAutoConnectYesReadsAsFalse() {
+    Harness h;
+    h.PlugIn();
+    h.WriteIni("AutoConnect=yes\r\n");
+    h.Start();
+    QVERIFY(!h.window->State().Connected);
+    QCOMPARE(h.StatusText(), U("iPod が認識されていません。"));
+  }
+
+  void startWithAutoConnectConnectsAndShowsTheSavedLists() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.WriteIni("AutoConnect=1\r\n");
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("保存した曲", "アルバム", "5"));
+    h.WriteDataFile("MusicList.lst", RegisteredLine("登録した曲", "アルバム", "1", true) +
+                                         RegisteredLine("二曲目", "アルバム", "2", false));
+    h.Start();
+    QVERIFY(h.window->State().Connected);
+    QCOMPARE(h.Titles(ListId::MList), QStringList({U("保存した曲")}));  // not scanned
+    QCOMPARE(h.Titles(ListId::AList), QStringList({U("登録した曲"), U("二曲目")}));
+    QVERIFY(h.Checked(ListId::AList, 0));
+    QVERIFY(!h.Checked(ListId::AList, 1));
+    QCOMPARE(h.Cell(ListId::MList, 0, 2), QString("5"));
+  }
+
+  void startWithAutoCopyTicksRegisteredSongs() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.WriteIni("AutoGetMusic=0\r\nAutoCopy=1\r\n");
+    // Title and album joined without a separator, letter case ignored.
+    h.WriteDataFile("MusicList.lst", RegisteredLine("spring", " song春", "1", false));
+    h.Start();
+    QCOMPARE(h.Model(ListId::MList).rowCount(), 4);
+    QVERIFY(h.Checked(ListId::MList, RowOf(h, ListId::MList, "Spring Song")));
+    QVERIFY(!h.Checked(ListId::MList, RowOf(h, ListId::MList, "さくら")));
+  }
+
+  void aMalformedListFileIsReportedAndTheWindowRuns() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", "no tab on this line\r\n");
+    h.Start();
+    QCOMPARE(h.boxes.size(), std::size_t(1));
+    QCOMPARE(h.boxes[0].kind, app::BoxKind::Error);
+    QVERIFY(h.boxes[0].text.contains("MusicList.lst"));
+    QVERIFY(h.window->isVisible());
+    h.PlugIn();
+    h.Click("ToolButton1");
+    QVERIFY(h.window->State().Connected);
+  }
+
+  // --- commands ---
+
+  void toolbarButtonsReachTheirOperations() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.Start();
+
+    h.Click("ToolButton1");
+    QVERIFY(h.window->State().Connected);
+    QCOMPARE(h.window->State().DriveRoot, h.PlayerRoot());
+
+    h.Click("ToolButton3");
+    QCOMPARE(h.Model(ListId::MList).rowCount(), 4);
+
+    const int sakura = RowOf(h, ListId::MList, "さくら");
+    const int summer = RowOf(h, ListId::MList, "夏祭り");
+    h.ClickRow(ListId::MList, sakura);
+    h.ClickRow(ListId::MList, summer, Qt::ControlModifier);
+    h.Click("ToolButton5");
+    QCOMPARE(h.Titles(ListId::AList).size(), 2);
+    QVERIFY(h.Titles(ListId::AList).contains(U("さくら")));
+    QVERIFY(h.Titles(ListId::AList).contains(U("夏祭り")));
+    QVERIFY(testing_support::ReadBytes(h.DataFile("MusicList.lst")).find(platform::Sjis("夏祭り")) != std::string::npos);
+
+    h.ClickTab(1);
+    h.ClickRow(ListId::AList, h.Titles(ListId::AList).indexOf(U("夏祭り")));
+    h.Click("ToolButton6");
+    QCOMPARE(h.Titles(ListId::AList), QStringList({U("さくら")}));
+    QVERIFY(testing_support::ReadBytes(h.DataFile("MusicList.lst")).find(platform::Sjis("夏祭り")) == std::string::npos);
+
+    // Edit: the visible list's selection; the tag lyrics when there is no file.
+    h.ClickRow(ListId::AList, 0);
+    h.Click("ToolButton4");
+    QVERIFY(h.edit->isVisible());
+    QVERIFY(h.edit->windowTitle().contains(U("さくら (春)")));
+    QVERIFY(h.edit->Memo->toPlainText().contains(U("やよいの空は")));
+    h.edit->hide();
+
+    // Export: the ticked registered song gets its page.
+    h.ClickCheckBox(ListId::AList, 0);
+    QVERIFY(h.Checked(ListId::AList, 0));
+    h.boxes.clear();
+    h.Click("ToolButton2");
+    QCOMPARE(h.boxes.size(), std::size_t(1));
+    QCOMPARE(h.boxes[0].kind, app::BoxKind::Information);
+    QVERIFY(std::filesystem::exists(h.player.path() / "Notes" / platform::Cp932ToUtf8(platform::Sjis("春")) /
+                                    platform::Cp932ToUtf8(platform::Sjis("さくら"))));
+    QVERIFY(h.Checked(ListId::AList, 0));  // reloaded from the rewritten list file
+  }
+
+  void menuItemsReachTheirOperations() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.Start();
+
+    h.Action("C1")->trigger();
+    QVERIFY(h.window->State().Connected);
+    h.Action("M1")->trigger();
+    QCOMPARE(h.Model(ListId::MList).rowCount(), 4);
+
+    h.ClickRow(ListId::MList, RowOf(h, ListId::MList, "夏祭り"));
+    h.Action("W1")->trigger();
+    QVERIFY(h.edit->isVisible());
+    QVERIFY(h.edit->windowTitle().contains(U("夏祭り (夏)")));
+    h.edit->hide();
+
+    // Get all lyrics: asked first, then the tag lyrics become files.
+    h.boxes.clear();
+    h.Action("G1")->trigger();
+    QCOMPARE(h.boxes.size(), std::size_t(2));
+    QCOMPARE(h.boxes[0].kind, app::BoxKind::YesNo);
+    QCOMPARE(h.boxes[1].text, U("完了しました。"));
+    QVERIFY(std::filesystem::exists(h.DataFile(platform::Cp932ToUtf8(platform::Sjis("さくら-春.txt")))));
+    QVERIFY(!h.window->State().ImportLyrics);
+
+    h.boxes.clear();
+    h.answer = false;
+    h.Action("G1")->trigger();
+    QCOMPARE(h.BoxTexts().size(), 1);  // declined: nothing after the question
+    h.answer = true;
+
+    h.boxes.clear();
+    h.Action("L1")->trigger();  // nothing ticked: no pages, still the report
+    QCOMPARE(h.boxes.size(), std::size_t(1));
+    QCOMPARE(h.boxes[0].kind, app::BoxKind::Information);
+
+    QWidget* modal = nullptr;
+    h.CloseNextModal(&modal);
+    h.Action("N3")->trigger();
+    QCOMPARE(modal, static_cast<QWidget*>(h.setting.get()));
+    h.CloseNextModal(&modal);
+    h.Action("About1")->trigger();
+    QCOMPARE(modal, static_cast<QWidget*>(h.about.get()));
+
+    QSignalSpy closed(h.window.get(), &app::MainWindow::Closed);
+    h.Action("Close1")->trigger();
+    QCOMPARE(closed.count(), 1);
+    QVERIFY(!h.window->isVisible());
+  }
+
+  void registeredListPopupItems() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.WriteDataFile("MusicList.lst", RegisteredLine("さくら", "春", "1", false, h.PlayerRoot() + "iPod_Control/Music/F00/a.mp3") +
+                                         RegisteredLine("夏祭り", "夏", "2", false) + RegisteredLine("三", "x", "3", false));
+    h.Start();
+    h.ClickTab(1);
+
+    h.PopupKey(ListId::AList, 0, Qt::Key_A);  // N9 tick all
+    QVERIFY(h.Checked(ListId::AList, 0) && h.Checked(ListId::AList, 1) && h.Checked(ListId::AList, 2));
+    h.PopupKey(ListId::AList, 0, Qt::Key_R);  // R2 untick
+    QVERIFY(!h.Checked(ListId::AList, 0) && !h.Checked(ListId::AList, 1) && !h.Checked(ListId::AList, 2));
+
+    h.ClickRow(ListId::AList, 2);
+    h.PopupKey(ListId::AList, 2, Qt::Key_D);  // D1 remove
+    QCOMPARE(h.Titles(ListId::AList), QStringList({U("さくら"), U("夏祭り")}));
+
+    // S2: saved and loaded again; the opening line comes from the lyrics file.
+    h.WriteDataFile(platform::Cp932ToUtf8(platform::Sjis("夏祭り-夏.txt")), "君がいた夏は\r\n遠い夢の中\r\n");
+    h.PopupKey(ListId::AList, 0, Qt::Key_S);
+    QCOMPARE(h.Cell(ListId::AList, 1, 6), U("君がいた夏は"));
+
+    // M2 details of the current row.
+    h.ClickRow(ListId::AList, 0);
+    QWidget* modal = nullptr;
+    h.CloseNextModal(&modal);
+    h.PopupKey(ListId::AList, 0, Qt::Key_M);
+    QCOMPARE(modal, static_cast<QWidget*>(h.status.get()));
+  }
+
+  void songListPopupItems() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.WriteDataFile("MusicList.lst", RegisteredLine("夏祭り", "夏", "2", false));
+    h.Start();
+    h.Click("ToolButton1");
+    h.Click("ToolButton3");
+    QCOMPARE(h.Model(ListId::MList).rowCount(), 4);
+
+    h.PopupKey(ListId::MList, 0, Qt::Key_F);  // N7 tick all
+    for (int r = 0; r < 4; ++r) QVERIFY(h.Checked(ListId::MList, r));
+    h.PopupKey(ListId::MList, 0, Qt::Key_R);  // R1 untick
+    for (int r = 0; r < 4; ++r) QVERIFY(!h.Checked(ListId::MList, r));
+
+    h.PopupKey(ListId::MList, 0, Qt::Key_C);  // Copy1 marks the registered song
+    for (int r = 0; r < 4; ++r) QCOMPARE(h.Checked(ListId::MList, r), h.Cell(ListId::MList, r, 0) == U("夏祭り"));
+
+    const int sakura = RowOf(h, ListId::MList, "さくら");
+    h.ClickRow(ListId::MList, sakura);
+    h.PopupKey(ListId::MList, sakura, Qt::Key_A);  // N4 register
+    QCOMPARE(h.Titles(ListId::AList), QStringList({U("夏祭り"), U("さくら")}));
+
+    h.boxes.clear();
+    h.PopupKey(ListId::MList, sakura, Qt::Key_S);  // S3 save the song list
+    QCOMPARE(h.BoxTexts(), QStringList({U("保存しました。\r\n次回からはこの設定で読み込みます。")}));
+    QVERIFY(std::filesystem::exists(h.DataFile("iPodMusicList.lst")));
+
+    h.boxes.clear();
+    h.PopupKey(ListId::MList, sakura, Qt::Key_L);  // L2 lyrics from the tag
+    QCOMPARE(h.BoxTexts(), QStringList({U("歌詞を保存しました。")}));
+    const int summer = RowOf(h, ListId::MList, "夏祭り");
+    h.ClickRow(ListId::MList, summer);
+    h.boxes.clear();
+    h.PopupKey(ListId::MList, summer, Qt::Key_L);
+    QCOMPARE(h.BoxTexts(), QStringList({U("歌詞が設定されていません。")}));
+
+    QWidget* modal = nullptr;
+    h.CloseNextModal(&modal);
+    h.PopupKey(ListId::MList, summer, Qt::Key_M);  // M3 details
+    QCOMPARE(modal, static_cast<QWidget*>(h.status.get()));
+  }
+
+  void popupItemsDoNothingWithoutARow() {
+    Harness h;
+    h.Start();
+    h.Action("N4")->trigger();
+    h.Action("D1")->trigger();
+    h.Action("M3")->trigger();
+    h.Action("W1")->trigger();
+    QCOMPARE(h.Model(ListId::AList).rowCount(), 0);
+    QVERIFY(!h.edit->isVisible());
+    QVERIFY(h.boxes.empty());
+  }
+
+  void checkBoxClicksTickOneRow() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("a", "x", "1", false) + RegisteredLine("b", "x", "2", false));
+    h.Start();
+    h.ClickTab(1);
+    h.ClickCheckBox(ListId::AList, 1);
+    QVERIFY(!h.window->State().AList[0].checked);
+    QVERIFY(h.window->State().AList[1].checked);
+    h.ClickCheckBox(ListId::AList, 1);
+    QVERIFY(!h.window->State().AList[1].checked);
+  }
+
+  // --- headers, tabs, double clicks ---
+
+  void headerClicksSortWithSharedFlags() {
+    Harness h;
+    h.PlugIn();
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("b", "x", "2") + PlayerLine("c", "x", "10") + PlayerLine("a", "x", "1"));
+    h.WriteDataFile("MusicList.lst", RegisteredLine("y", "x", "1", false) + RegisteredLine("z", "x", "2", false) +
+                                         RegisteredLine("x", "x", "3", false));
+    h.Start();
+    QHeaderView* mHeader = h.View(ListId::MList)->horizontalHeader();
+    QHeaderView* aHeader = h.View(ListId::AList)->horizontalHeader();
+
+    // No player: the song list stays and so does the flag.
+    QTest::mouseClick(mHeader->viewport(), Qt::LeftButton, {}, QPoint(mHeader->sectionViewportPosition(0) + 10, 5));
+    QCOMPARE(h.Titles(ListId::MList), QStringList({"b", "c", "a"}));
+    QVERIFY(!h.window->State().SortFlags[0]);
+
+    h.Click("ToolButton1");
+    h.ClickRow(ListId::MList, 1);  // "c": the selection moves with its row
+    QTest::mouseClick(mHeader->viewport(), Qt::LeftButton, {}, QPoint(mHeader->sectionViewportPosition(0) + 10, 5));
+    QCOMPARE(h.Titles(ListId::MList), QStringList({"a", "b", "c"}));
+    const QModelIndexList selected = h.View(ListId::MList)->selectionModel()->selectedRows();
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(selected[0].row(), 2);
+    QCOMPARE(mHeader->sortIndicatorOrder(), Qt::AscendingOrder);
+    QTest::mouseClick(mHeader->viewport(), Qt::LeftButton, {}, QPoint(mHeader->sectionViewportPosition(0) + 10, 5));
+    QCOMPARE(h.Titles(ListId::MList), QStringList({"c", "b", "a"}));
+    QCOMPARE(mHeader->sortIndicatorOrder(), Qt::DescendingOrder);
+    QTest::mouseClick(mHeader->viewport(), Qt::LeftButton, {}, QPoint(mHeader->sectionViewportPosition(0) + 10, 5));
+
+    // The flag of the title column is now set: the registered list sorts descending first.
+    h.ClickTab(1);
+    QTest::mouseClick(aHeader->viewport(), Qt::LeftButton, {}, QPoint(aHeader->sectionViewportPosition(0) + 10, 5));
+    QCOMPARE(h.Titles(ListId::AList), QStringList({"z", "y", "x"}));
+
+    // Track numbers compare as text.
+    h.ClickTab(0);
+    QTest::mouseClick(mHeader->viewport(), Qt::LeftButton, {}, QPoint(mHeader->sectionViewportPosition(2) + 10, 5));
+    QCOMPARE(h.Titles(ListId::MList), QStringList({"a", "c", "b"}));
+  }
+
+  void tabPressesSwitchTheLists() {
+    Harness h;
+    h.Start();
+    h.ClickTab(1, Qt::RightButton);
+    QVERIFY(h.View(ListId::MList)->isVisible());
+    QCOMPARE(h.window->State().Visible, ListId::MList);
+    h.ClickTab(1);
+    QVERIFY(h.View(ListId::AList)->isVisible());
+    QVERIFY(!h.View(ListId::MList)->isVisible());
+    QCOMPARE(h.window->State().Visible, ListId::AList);
+    h.ClickTab(0);
+    QVERIFY(h.View(ListId::MList)->isVisible());
+    QCOMPARE(h.window->State().Visible, ListId::MList);
+  }
+
+  void doubleClickOpensTheEditorOfItsList() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("AC/DC Live", "X/Y", "1", false));
+    h.WriteDataFile("AC_DC Live-X_Y.txt", "Highway\r\n");
+    h.Start();
+    h.ClickTab(1);
+    h.DoubleClickRow(ListId::AList, 0);
+    WAIT_UNTIL(h.edit->isVisible());
+    QVERIFY(h.edit->isVisible());
+    QVERIFY(h.edit->windowTitle().contains(U("AC_DC Live (X_Y)")));
+    QCOMPARE(h.edit->Memo->toPlainText().trimmed(), QString("Highway"));
+  }
+
+  // --- device changes, errors, timer ---
+
+  void deviceArrivalAndRemovalFollowTheMountTable() {
+    Harness h;
+    h.Start();
+    QVERIFY(!h.window->State().Connected);
+    h.PlugIn();
+    h.window->MountTableChanged();
+    QVERIFY(h.window->State().Connected);
+    QCOMPARE(h.window->State().DriveRoot, h.PlayerRoot());
+    QCOMPARE(h.StatusText(), app::FromCp932(platform::Sjis("iPodは " + h.PlayerRoot() + " にありました。")));
+
+    h.Unplug();
+    h.window->MountTableChanged();
+    QVERIFY(!h.window->State().Connected);
+    QVERIFY(h.window->State().DriveRoot.empty());
+    QCOMPARE(h.StatusText(), U(kNotRecognised));
+
+    // An unrelated stick arriving while no player is known finds nothing.
+    h.mounts += gui_testing::MountInfoLine(9, h.data.path().string());
+    h.window->MountTableChanged();
+    QVERIFY(!h.window->State().Connected);
+    QCOMPARE(h.StatusText(), U(kNotRecognised));
+  }
+
+  void timerPutsTheStatusBack() {
+    Harness h;
+    h.Start();
+    h.window->Feedback().SetStatus(platform::Sjis("デバイスに変更がありました。"));
+    h.window->Timer1Timer();
+    QCOMPARE(h.StatusText(), U(kNotRecognised));
+  }
+
+  void anErrorInACommandIsShownAndTheProgramGoesOn() {
+    Harness h;
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("a", "x", "1"));
+    h.Start();
+    // The registered list cannot be written: its file's place is taken by a folder.
+    std::filesystem::create_directories(h.DataFile("MusicList.lst"));
+    h.ClickRow(ListId::MList, 0);
+    h.Click("ToolButton5");
+    QCOMPARE(h.boxes.size(), std::size_t(1));
+    QCOMPARE(h.boxes[0].kind, app::BoxKind::Error);
+    QVERIFY(h.boxes[0].text.contains("MusicList.lst"));
+    QVERIFY(h.window->isVisible());
+    std::filesystem::remove_all(h.DataFile("MusicList.lst"));
+    h.Click("ToolButton5");
+    QCOMPARE(h.boxes.size(), std::size_t(1));
+    QVERIFY(std::filesystem::is_regular_file(h.DataFile("MusicList.lst")));
+  }
+
+  // --- filter, long operations ---
+
+  void filterNarrowsBothListsAndCommandsActOnShownRows() {
+    Harness h;
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("Sakura", "Haru", "1") + PlayerLine("夏祭り", "Natsu", "2") +
+                                             PlayerLine("Other", "SAKURA best", "3") + PlayerLine("Ｓａｋｕｒａ", "x", "4"));
+    h.WriteDataFile("MusicList.lst", RegisteredLine("nothing", "x", "1", false) + RegisteredLine("sakura", "y", "2", false));
+    h.Start();
+    auto* filter = h.Find<QLineEdit>("Filter");
+    QTest::keyClicks(filter, "saKUra");
+    QCOMPARE(h.Titles(ListId::MList), QStringList({"Sakura", "Other"}));  // full-width letters stay apart
+    QCOMPARE(h.Titles(ListId::AList), QStringList({"sakura"}));
+
+    h.PopupKey(ListId::MList, 0, Qt::Key_F);  // tick all: the shown rows only
+    const library::SongList& rows = h.window->State().MList;
+    QVERIFY(rows[0].checked && !rows[1].checked && rows[2].checked && !rows[3].checked);
+
+    h.ClickRow(ListId::MList, 1);  // "Other", full row 2
+    h.Click("ToolButton5");
+    filter->clear();
+    QCOMPARE(h.Titles(ListId::AList), QStringList({"nothing", "sakura", "Other"}));
+    QCOMPARE(h.Model(ListId::MList).rowCount(), 4);
+
+    // Japanese text arrives committed by the input method.
+    QInputMethodEvent typed;
+    typed.setCommitString(U("祭"));
+    QApplication::sendEvent(filter, &typed);
+    QCOMPARE(h.Titles(ListId::MList), QStringList({U("夏祭り")}));
+  }
+
+  void longOperationsDisableTheCommandsThatStartAnother() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.WriteDataFile("MusicList.lst", RegisteredLine("さくら", "春", "1", true));
+    h.Start();
+    h.Click("ToolButton1");
+    bool disabledDuringExport = false;
+    h.onBox = [&](const Box&) {
+      disabledDuringExport = h.window->Busy() && !h.Button("ToolButton2")->isEnabled() &&
+                             !h.Button("ToolButton3")->isEnabled() && !h.Action("G1")->isEnabled() &&
+                             !h.Action("M1")->isEnabled() && h.Action("Close1")->isEnabled();
+    };
+    h.Click("ToolButton2");
+    QVERIFY(disabledDuringExport);
+    QVERIFY(!h.window->Busy());
+    QVERIFY(h.Button("ToolButton2")->isEnabled());
+    QVERIFY(h.Action("G1")->isEnabled());
+  }
+
+  void escapeStopsAScanAfterTheCurrentFile() {
+    Harness h;
+    for (int folder = 0; folder < 6; ++folder)
+      for (int song = 0; song < 3; ++song)
+        h.AddSong("F0" + std::to_string(folder) + "/s" + std::to_string(song) + ".mp3",
+                  {"t" + std::to_string(folder) + std::to_string(song), "a", "x", "1", "", "", ""});
+    h.PlugIn();
+    h.Start();
+    h.Click("ToolButton1");
+    // The key arrives at the first point where the scan lets events through.
+    QTimer::singleShot(0, [&h] { QTest::keyClick(h.View(ListId::MList), Qt::Key_Escape); });
+    h.Action("M1")->trigger();
+    QVERIFY(h.window->State().MList.size() < 18);
+    QCOMPARE(h.Model(ListId::MList).rowCount(), static_cast<int>(h.window->State().MList.size()));
+    QVERIFY(!h.window->Busy());
+    h.Action("M1")->trigger();  // the next scan is not stopped by the old key
+    QCOMPARE(h.Model(ListId::MList).rowCount(), 18);
+  }
+
+  void closingDuringAScanWaitsForItsEnd() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.Start();
+    h.Click("ToolButton1");
+    QSignalSpy closed(h.window.get(), &app::MainWindow::Closed);
+    QTimer::singleShot(0, [&h] { h.window->close(); });
+    h.Action("M1")->trigger();
+    QCOMPARE(closed.count(), 0);
+    QTRY_COMPARE(closed.count(), 1);
+  }
+};
+
+QTEST_MAIN(MainTest)
+#include "Main_test.moc"
