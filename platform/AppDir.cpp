@@ -29,6 +29,14 @@ std::string Absolute(const std::string& path, const std::string& currentFolder) 
   return WithTrailingSlash(currentFolder) + path;
 }
 
+// Folders that hold installed programs: writable there only means running as root, never a
+// portable copy, so the data goes to the user's data folder instead.
+bool IsSystemProgramFolder(std::string_view folder) {
+  for (std::string_view prefix : {"/usr/", "/bin", "/sbin", "/lib"})
+    if (folder.substr(0, prefix.size()) == prefix) return true;
+  return false;
+}
+
 std::string EnvironmentValue(const char* name) {
   const char* value = std::getenv(name);
   return value ? std::string(value) : std::string();
@@ -110,7 +118,8 @@ std::string ResolveAppDir(const AppDirInputs& inputs) {
   std::string folder;
   if (inputs.dataDirArgument && !inputs.dataDirArgument->empty()) {
     folder = Absolute(*inputs.dataDirArgument, inputs.currentFolder);
-  } else if (!inputs.executableFolder.empty() && inputs.executableFolderWritable) {
+  } else if (!inputs.executableFolder.empty() && inputs.executableFolderWritable &&
+             !IsSystemProgramFolder(inputs.executableFolder)) {
     folder = inputs.executableFolder;
   } else if (!inputs.xdgDataHome.empty() && inputs.xdgDataHome.front() == '/') {
     // A relative $XDG_DATA_HOME is invalid and ignored, as the base directory rules say.

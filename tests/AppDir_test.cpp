@@ -43,6 +43,16 @@ TEST(ResolveAppDir, ChoosesDataDirThenWritableExecutableFolderThenXdg) {
   EXPECT_EQ(ResolveAppDir(inputs), "/srv/lyrics/");
 }
 
+TEST(ResolveAppDir, AnInstalledProgramRunByRootKeepsItsDataOutOfTheSystemFolders) {
+  AppDirInputs inputs = Inputs();
+  for (const char* installed : {"/usr/bin", "/usr/local/bin", "/bin", "/sbin"}) {
+    inputs.executableFolder = installed;
+    EXPECT_EQ(ResolveAppDir(inputs), "/home/u/data/Lyrimate/") << installed;
+  }
+  inputs.executableFolder = "/usr-portable/bin";
+  EXPECT_EQ(ResolveAppDir(inputs), "/usr-portable/bin/");
+}
+
 TEST(ResolveAppDir, EndsWithExactlyOneSlashAndIsCodePage932) {
   AppDirInputs inputs = Inputs();
   inputs.dataDirArgument = "/srv/lyrics//";
