@@ -250,8 +250,13 @@ void WriteListFile(MainState& state, const std::string& path, const std::string&
   ReplaceFileOrThrow(path, content);
 }
 
+// A TAB or line break inside a value would shift the fields or split the line, so that the
+// file could not be loaded again; each becomes a space. Neither is ever a trail byte.
 void AppendField(std::string& line, std::string_view value) {
+  const std::size_t start = line.size();
   line.append(value);
+  for (std::size_t i = start; i < line.size(); ++i)
+    if (line[i] == '\t' || line[i] == '\r' || line[i] == '\n') line[i] = ' ';
   line.push_back('\t');
 }
 

@@ -308,6 +308,26 @@ TEST_F(ListFilesTest, PlayerListRoundTripAndItsMessage) {
   EXPECT_FALSE(restarted.MList[1].checked);
 }
 
+TEST_F(ListFilesTest, TabsAndLineBreaksInsideValuesBecomeSpacesSoTheFileStillLoads) {
+  SongRow odd = Row("a\tb\r\nc", "x\ry");
+  odd.sub[library::kPath] = "/m/t\tab.mp3";
+  state.MList = {odd, Row("next", "A")};
+  state.AList = {odd, Row("next", "A")};
+  state.SongTable.Put(SongKey(odd), "/m/t\tab.mp3");
+  WriteLyrics(odd.caption, odd.sub[library::kAlbum], "one\ttwo\r\n");
+  library::WritePlayerList(state);
+  library::SaveRegistered(state);
+  EXPECT_EQ(ReadBytes(Player()).substr(0, 45), "a b  c\tx y\t1\tArtist\t03:25\t1999\t/m/t ab.mp3\t\r\n");
+  EXPECT_EQ(library::RegisteredLine(state, odd), "a b  c\tx y\t1\tArtist\t03:25\t1999\t0\tone two\t/m/t ab.mp3\t");
+
+  MainState restarted(dir.path().string() + "/");
+  library::LoadLists(restarted);
+  ASSERT_EQ(restarted.MList.size(), 2u);
+  ASSERT_EQ(restarted.AList.size(), 2u);
+  EXPECT_EQ(restarted.AList[0].sub[library::kPath], "/m/t ab.mp3");
+  EXPECT_EQ(restarted.AList[1].caption, "next");
+}
+
 TEST_F(ListFilesTest, AWriteThatFailsHalfwayLeavesTheOldFile) {
   const std::string old = RegisteredFields("old", "-1") + "\r\n";
   WriteRegistered(old);
