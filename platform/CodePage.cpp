@@ -263,7 +263,17 @@ std::size_t CharPrev(std::string_view text, std::size_t pos) {
 }
 
 bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && UpperAscii(a) == UpperAscii(b);
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<unsigned char>(a[i]))) {
+      // A lead byte is equal only to itself, and its trail byte is compared as it is.
+      if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1])) return false;
+      ++i;
+    } else if (UpperAsciiChar(a[i]) != UpperAsciiChar(b[i])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::string UpperAscii(std::string_view text) {

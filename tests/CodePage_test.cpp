@@ -195,6 +195,8 @@ TEST(SameTextIgnoringAsciiCase, LettersOnlyAndNeverTrailBytes) {
   EXPECT_FALSE(SameTextIgnoringAsciiCase("Titl", "Title"));
   // 0x83 0x61 and 0x83 0x41 are two different double-byte characters.
   EXPECT_FALSE(SameTextIgnoringAsciiCase("\x83\x61", "\x83\x41"));
+  EXPECT_TRUE(SameTextIgnoringAsciiCase("a\x83\x61" "b", "A\x83\x61" "B"));
+  EXPECT_FALSE(SameTextIgnoringAsciiCase("a\x83\x61" "b", "A\x83\x62" "B"));
   EXPECT_FALSE(SameTextIgnoringAsciiCase("\xE9", "\xC9"));  // no case outside ASCII
 }
 
