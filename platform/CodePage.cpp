@@ -203,7 +203,7 @@ std::string Utf16ToCp932(std::u16string_view text) {
   return out;
 }
 
-std::u16string Utf8ToUtf16(std::string_view text) {
+std::u16string Utf8ToUtf16(std::string_view text, Utf8Malformed malformed) {
   std::u16string out;
   out.reserve(text.size());
   std::size_t pos = 0;
@@ -211,6 +211,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     std::uint32_t cp = 0;
     const std::size_t length = WellFormedUtf8(text, pos, cp);
     if (length == 0) {
+      if (malformed == Utf8Malformed::End) break;
       out.push_back(kReplacement);
       ++pos;
       continue;
@@ -259,6 +260,20 @@ std::size_t CharPrev(std::string_view text, std::size_t pos) {
     current = CharNext(text, current);
   }
   return previous;
+}
+
+bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (IsDBCSLeadByte(static_cast<unsigned char>(a[i]))) {
+      // A lead byte is equal only to itself, and its trail byte is compared as it is.
+      if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1])) return false;
+      ++i;
+    } else if (UpperAsciiChar(a[i]) != UpperAsciiChar(b[i])) {
+      return false;
+    }
+  }
+  return true;
 }
 
 std::string UpperAscii(std::string_view text) {

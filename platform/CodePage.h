@@ -15,8 +15,14 @@ std::u16string Cp932ToUtf16(std::string_view text);
 // (a surrogate pair is one character; a lone surrogate is one "?").
 std::string Utf16ToCp932(std::u16string_view text);
 
-// Lenient UTF-8 codec: a byte that does not begin a well-formed sequence decodes to one U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view text);
+// What UTF-8 decoding does at a byte that does not begin a well-formed sequence (an
+// overlong form, a surrogate, a stray or missing continuation byte, a sequence cut short).
+enum class Utf8Malformed {
+  Replace,  // the byte decodes to one U+FFFD and decoding goes on
+  End,      // the text ends there (a value cut inside a character keeps what came before)
+};
+// UTF-8 codec.
+std::u16string Utf8ToUtf16(std::string_view text, Utf8Malformed malformed = Utf8Malformed::Replace);
 std::string Utf16ToUtf8(std::u16string_view text);
 
 // Shortcuts through UTF-16.
@@ -42,6 +48,8 @@ inline std::size_t CharNext(std::string_view text, std::size_t pos) {
 std::size_t CharPrev(std::string_view text, std::size_t pos);
 // Upper-cases ASCII a-z only; every other byte, trail bytes included, stays as it is.
 std::string UpperAscii(std::string_view text);
+// The one comparison of names and keys that ignores letter case: equal after UpperAscii.
+bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b);
 inline char UpperAsciiChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 }  // namespace platform

@@ -14,6 +14,7 @@ namespace {
 
 constexpr std::int64_t ID3v1Size = 128;
 constexpr std::int64_t FooterSize = 32;
+// Deliberate: a value counts with its first 250 bytes only, like the other readers' texts.
 constexpr std::size_t ValueLimit = 250;
 constexpr std::uint32_t HeaderPresentFlag = 0x80000000u;
 constexpr std::uint32_t WrittenVersion = 1000;
@@ -33,45 +34,15 @@ using tagbytes::Trimmed;
 // A value's text ends at an inner zero byte, the separator of a value list.
 std::string_view ValueText(std::string_view bytes) { return tagbytes::TextBeforeZero(bytes); }
 
-// Length of the longest prefix made of well-formed UTF-8 sequences.
-std::size_t WellFormedUtf8Prefix(std::string_view text) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    auto lead = static_cast<std::uint8_t>(text[pos]);
-    if (lead < 0x80) {
-      ++pos;
-      continue;
-    }
-    std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                         : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-    if (length == 0 || pos + length > text.size()) break;
-    auto second = static_cast<std::uint8_t>(text[pos + 1]);
-    std::uint8_t low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
-    std::uint8_t high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
-    bool valid = second >= low && second <= high;
-    for (std::size_t i = 2; valid && i < length; ++i) {
-      auto next = static_cast<std::uint8_t>(text[pos + i]);
-      valid = next >= 0x80 && next <= 0xBF;
-    }
-    if (!valid) break;
-    pos += length;
-  }
-  return pos;
-}
-
 // UTF-8 value text as code page 932; the text ends where the UTF-8 stops being well formed
 // (a value cut at 250 bytes may end inside a character).
 std::string Utf8ValueText(std::string_view bytes) {
-  return platform::Utf16ToCp932(platform::Utf8ToUtf16(bytes.substr(0, WellFormedUtf8Prefix(bytes))));
-}
-
-bool SameKey(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && platform::UpperAscii(a) == platform::UpperAscii(b);
+  return platform::Utf16ToCp932(platform::Utf8ToUtf16(bytes, platform::Utf8Malformed::End));
 }
 
 int SlotOfKey(std::string_view key) {
   for (int slot = 0; slot < SlotCount; ++slot) {
-    if (SameKey(key, SlotKeys[slot])) return slot;
+    if (platform::SameTextIgnoringAsciiCase(key, SlotKeys[slot])) return slot;
   }
   return -1;
 }

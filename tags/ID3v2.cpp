@@ -56,7 +56,9 @@ std::uint8_t Byte(std::string_view bytes, std::size_t index) {
 using tagbytes::TrimControl;
 
 // Single-byte text: trimmed, and ended at an inner zero byte (a terminator followed by
-// leftovers or further values).
+// leftovers or further values). Deliberately not converted from Latin-1: Japanese taggers
+// write Shift_JIS bytes into frames flagged as Latin-1, and the program's text is code
+// page 932, so the bytes are taken as they are.
 std::string PlainText(std::string_view bytes) { return std::string(tagbytes::TextBeforeZero(bytes)); }
 
 // Wide text as the program's text: byte-order marks dropped, a lone CR made CR LF.

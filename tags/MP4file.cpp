@@ -338,8 +338,8 @@ bool TMP4file::WriteToFile(const std::string&) { return false; }
 std::string TMP4file::RawValue(std::string_view name) const {
   for (const std::string& line : RawValues()) {
     std::size_t equals = line.find('=');
-    if (equals == std::string::npos || equals != name.size()) continue;
-    if (platform::UpperAscii(std::string_view(line).substr(0, equals)) == platform::UpperAscii(name)) {
+    if (equals == std::string::npos) continue;
+    if (platform::SameTextIgnoringAsciiCase(std::string_view(line).substr(0, equals), name)) {
       return line.substr(equals + 1);
     }
   }

@@ -257,16 +257,6 @@ std::string_view FirstFour(const std::string& text) {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// Nearest integer, halves to the even neighbour, kept inside the 16 bits of a word.
-std::uint16_t RoundToWord(double value) {
-  if (!(value > 0)) return 0;
-  if (value >= 65535) return 65535;
-  double whole = std::floor(value);
-  const double fraction = value - whole;
-  if (fraction > 0.5 || (fraction == 0.5 && std::fmod(whole, 2) != 0)) whole += 1;
-  return static_cast<std::uint16_t>(whole);
-}
-
 }  // namespace
 
 TMPEGaudio::TMPEGaudio() { Clear(); }
@@ -377,8 +367,9 @@ std::uint16_t TMPEGaudio::BitRate() const {
     const int coefficient = mpegaudio::CoefficientOf(frame_);
     if (coefficient == 0) return 0;
     const double bytesPerFrame = static_cast<double>(vbr_.TotalBytes) / vbr_.TotalFrames;
-    return RoundToWord((bytesPerFrame - mpegaudio::PaddingOf(frame_)) *
-                       mpegaudio::SampleRateOf(frame_) / coefficient / 1000);
+    return tagbytes::RoundToWord((bytesPerFrame - mpegaudio::PaddingOf(frame_)) *
+                                     mpegaudio::SampleRateOf(frame_) / coefficient / 1000,
+                                 tagbytes::WordOverflow::Clamp);
   }
   if (frame_.InfoFrames > 0) {
     // The Info frame itself may be written at a lower rate than the music (ffmpeg does),

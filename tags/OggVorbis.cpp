@@ -59,12 +59,7 @@ bool HasPacketSignature(const std::uint8_t* bytes, std::uint8_t packetType) {
 }
 
 // Rounds to the nearest integer, halves to even, and keeps the low 16 bits.
-std::uint16_t RoundToWord(double value) {
-  if (!std::isfinite(value)) return 0;
-  double rounded = std::nearbyint(value);
-  if (rounded >= 9.2e18 || rounded <= -9.2e18) return 0;
-  return static_cast<std::uint16_t>(static_cast<std::int64_t>(rounded) & 0xFFFF);
-}
+std::uint16_t RoundToWord(double value) { return tagbytes::RoundToWord(value, tagbytes::WordOverflow::KeepLow16); }
 
 std::int32_t LeadingTagSize(platform::File& file, std::int64_t fileSize) {
   std::uint8_t header[10];
@@ -120,9 +115,9 @@ void StoreCommentField(const std::string& text, FileInfo& info) {
     if (info.entries[VendorEntry].empty()) info.entries[VendorEntry] = text;
     return;
   }
-  const std::string name = platform::UpperAscii(std::string_view(text).substr(0, equals));
+  const std::string_view name = std::string_view(text).substr(0, equals);
   for (int entry = TitleEntry; entry < EntryCount; ++entry) {
-    if (name == FieldNames[entry]) {
+    if (platform::SameTextIgnoringAsciiCase(name, FieldNames[entry])) {
       info.entries[entry] = platform::Utf16ToCp932(TOggVorbis::DecodeCommentUtf8(tagbytes::Trimmed(std::string_view(text).substr(equals + 1))));
       return;
     }

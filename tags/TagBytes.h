@@ -1,5 +1,6 @@
 #pragma once
 // Byte-order readers, appenders and text trimming shared by the tag readers.
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -108,6 +109,25 @@ std::int32_t WholeDecimalOrZero(std::basic_string_view<CharT> text) {
   if (negative) value = -value;
   if (value > INT32_MAX || value < INT32_MIN) return 0;
   return static_cast<std::int32_t>(value);
+}
+
+// How RoundToWord treats a rounded value outside 0 to 65535.
+enum class WordOverflow {
+  Clamp,     // to 0 or 65535 (a bit rate shown in kbit/s)
+  KeepLow16  // its low 16 bits, as a 16-bit field that takes the rounded value would
+};
+
+// value rounded to the nearest integer (halves to the even neighbour) as a 16-bit word;
+// NaN gives 0, and so do infinities and values beyond 64 bits when the low 16 bits are kept.
+inline std::uint16_t RoundToWord(double value, WordOverflow overflow) {
+  if (std::isnan(value)) return 0;
+  const double rounded = std::nearbyint(value);
+  if (overflow == WordOverflow::Clamp) {
+    if (rounded <= 0) return 0;
+    return rounded >= 65535 ? 65535 : static_cast<std::uint16_t>(rounded);
+  }
+  if (!(rounded < 9.2e18 && rounded > -9.2e18)) return 0;
+  return static_cast<std::uint16_t>(static_cast<std::int64_t>(rounded) & 0xFFFF);
 }
 
 // A 28-bit syncsafe number of four bytes. The bytes are taken whole: a writer that did not

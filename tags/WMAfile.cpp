@@ -130,7 +130,7 @@ void ReadContentDescription(ObjectReader& reader, TagData& tag) {
   }
 }
 
-std::u16string* TagTextNamed(const std::string& upperName, TagData& tag) {
+std::u16string* TagTextNamed(const std::string& name, TagData& tag) {
   static const struct {
     const char* name;
     std::u16string TagData::*text;
@@ -141,7 +141,7 @@ std::u16string* TagTextNamed(const std::string& upperName, TagData& tag) {
       {"WM/DESCRIPTION", &TagData::comment},
   };
   for (const auto& field : fields) {
-    if (upperName == field.name) return &(tag.*field.text);
+    if (platform::SameTextIgnoringAsciiCase(name, field.name)) return &(tag.*field.text);
   }
   return nullptr;
 }
@@ -161,7 +161,7 @@ void ReadExtendedContent(ObjectReader& reader, TagData& tag) {
     } else if (!reader.Skip(valueLength)) {
       return;
     }
-    std::u16string* target = TagTextNamed(platform::UpperAscii(platform::Utf16ToCp932(Trimmed(name))), tag);
+    std::u16string* target = TagTextNamed(platform::Utf16ToCp932(Trimmed(name)), tag);
     // A value of another type leaves the text as it was.
     if (target && valueType == UnicodeString) *target = std::move(value);
   }

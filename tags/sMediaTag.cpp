@@ -8,14 +8,6 @@
 
 namespace {
 
-bool SameNameIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (platform::UpperAsciiChar(a[i]) != platform::UpperAsciiChar(b[i])) return false;
-  }
-  return true;
-}
-
 std::string_view TrimAsciiSpace(std::string_view text) {
   auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
   while (!text.empty() && isSpace(text.front())) text.remove_prefix(1);
@@ -171,7 +163,7 @@ const PropertyTable& TsMediaTag::Properties() const { return BaseProperties(); }
 
 const PropertyInfo* TsMediaTag::FindProperty(std::string_view name) const {
   for (const auto& info : Properties()) {
-    if (SameNameIgnoringAsciiCase(info.name, name)) return &info;
+    if (platform::SameTextIgnoringAsciiCase(info.name, name)) return &info;
   }
   return nullptr;
 }

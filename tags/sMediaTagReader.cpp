@@ -47,10 +47,6 @@ constexpr ExtensionRule ExtensionRules[] = {
 
 constexpr std::string_view EmbeddedTagNames[] = {"ID3v2", "ID3v1", "APEtag"};
 
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  return platform::UpperAscii(a) == platform::UpperAscii(b);
-}
-
 // The tag object that `owner` publishes under `name`; null when it publishes none (a
 // property of another kind with that name is not an embedded tag).
 TsMediaTag* EmbeddedTag(TsMediaTag& owner, std::string_view name) {
@@ -250,6 +246,9 @@ std::string TsMediaTagReader::GetValue(const std::string& name) const {
   if (!current_ || name.empty()) return {};
   std::string value = current_->PropertyText(name);
   if (!value.empty()) return value;
+  // Deliberate: an integer always gives text, so an empty ID3v2 object answers "Track" with
+  // 0 and a track number in the ID3v1 tag behind it is never asked (the song list relies on
+  // this order).
   for (TsMediaTag* tag : EmbeddedTags(*current_)) {
     value = tag->PropertyText(name);
     if (!value.empty()) break;
@@ -305,7 +304,7 @@ std::optional<std::vector<std::string>> TsMediaTagReader::PropertyNames() const 
       for (const PropertyInfo& info : object.Properties()) {
         bool present = false;
         for (const std::string& known : names) {
-          if (SameNameIgnoringCase(known, info.name)) { present = true; break; }
+          if (platform::SameTextIgnoringAsciiCase(known, info.name)) { present = true; break; }
         }
         if (!present) names.push_back(info.name);
       }

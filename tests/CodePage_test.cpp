@@ -177,4 +177,27 @@ TEST(DbcsHelpers, UpperAsciiLeavesTrailBytesAlone) {
   EXPECT_EQ(UpperAsciiChar('\xE9'), '\xE9');
 }
 
+TEST(Utf8ToUtf16, EndingAtTheFirstMalformedSequenceInsteadOfReplacingIt) {
+  EXPECT_EQ(Utf8ToUtf16("a\xE3\x81\x82" "b", Utf8Malformed::End), u"a\u3042b");
+  EXPECT_EQ(Utf8ToUtf16("ab\xE3\x81", Utf8Malformed::End), u"ab");       // cut inside a character
+  EXPECT_EQ(Utf8ToUtf16("ab\xE3\x81", Utf8Malformed::Replace), u"ab\uFFFD\uFFFD");
+  EXPECT_EQ(Utf8ToUtf16("a\xC0\xAFz", Utf8Malformed::End), u"a");         // overlong
+  EXPECT_EQ(Utf8ToUtf16("a\xED\xA0\x80z", Utf8Malformed::End), u"a");    // surrogate
+  EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80!", Utf8Malformed::End), u"\U0001F600!");
+  EXPECT_EQ(Utf8ToUtf16("\x80", Utf8Malformed::End), u"");
+}
+
+TEST(SameTextIgnoringAsciiCase, LettersOnlyAndNeverTrailBytes) {
+  EXPECT_TRUE(SameTextIgnoringAsciiCase("Title", "TITLE"));
+  EXPECT_TRUE(SameTextIgnoringAsciiCase("wm/Title", "WM/TITLE"));
+  EXPECT_TRUE(SameTextIgnoringAsciiCase("", ""));
+  EXPECT_FALSE(SameTextIgnoringAsciiCase("Title", "Titles"));
+  EXPECT_FALSE(SameTextIgnoringAsciiCase("Titl", "Title"));
+  // 0x83 0x61 and 0x83 0x41 are two different double-byte characters.
+  EXPECT_FALSE(SameTextIgnoringAsciiCase("\x83\x61", "\x83\x41"));
+  EXPECT_TRUE(SameTextIgnoringAsciiCase("a\x83\x61" "b", "A\x83\x61" "B"));
+  EXPECT_FALSE(SameTextIgnoringAsciiCase("a\x83\x61" "b", "A\x83\x62" "B"));
+  EXPECT_FALSE(SameTextIgnoringAsciiCase("\xE9", "\xC9"));  // no case outside ASCII
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -580,6 +582,27 @@ TEST_F(ID3v2Test, TagClaimingMoreThanTheFileHoldsIsNeitherStrippedNorReplaced) {
   EXPECT_EQ(ReadBytes(dir.File("oneshort.mp3")), oneShort);
   ASSERT_TRUE(tag.StripFromFile(Write("exact.mp3", whole)));
   EXPECT_EQ(ReadBytes(dir.File("exact.mp3")), "");
+}
+
+// A file from lame, cut inside its ID3v2 tag as an interrupted copy would leave it.
+TEST_F(ID3v2Test, RealLameFileCutInsideItsTagIsLeftAlone) {
+  if (std::system("command -v lame >/dev/null 2>&1") != 0) GTEST_SKIP() << "lame is not installed";
+  const std::string raw = Write("tone.raw", std::string(44100 * 4, '\0'));
+  const std::string mp3 = dir.File("tone.mp3");
+  const std::string command = "lame --quiet -r -s 44.1 --bitwidth 16 --signed --little-endian -b 128 --tt Tone "
+                              "--tc '" + std::string(300, 'c') + "' '" + raw + "' '" + mp3 + "' 2>/dev/null";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  ASSERT_TRUE(tag.LoadFromFile(mp3));
+  ASSERT_GT(tag.Size(), 300);
+  const std::string cut = ReadBytes(mp3).substr(0, static_cast<std::size_t>(tag.Size()) - 1);
+  const std::string path = Write("cut.mp3", cut);
+  EXPECT_FALSE(tag.StripFromFile(path));
+  tag.SetTitle("New");
+  EXPECT_FALSE(tag.WriteToFile(path));
+  EXPECT_EQ(ReadBytes(path), cut);
+  // The whole file is stripped to its audio.
+  ASSERT_TRUE(tag.StripFromFile(mp3));
+  EXPECT_EQ(static_cast<unsigned char>(ReadBytes(mp3)[0]), 0xFF);
 }
 
 // ---- setters and published properties ------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <variant>
@@ -190,6 +191,26 @@ TEST(TextProperty, ReadsAndWritesThroughTheMemberFunctions) {
   code->set(holder, PropValue(std::string("\x82\xA0")));
   EXPECT_EQ(holder.Code(), "\x82\xA0");
   EXPECT_EQ(holder.Name(), "set:");  // each property reaches its own member
+}
+
+TEST(TagBytes, RoundToWordHalvesToEvenAndEitherClampsOrKeepsTheLow16Bits) {
+  using tagbytes::RoundToWord;
+  using tagbytes::WordOverflow;
+  for (WordOverflow overflow : {WordOverflow::Clamp, WordOverflow::KeepLow16}) {
+    EXPECT_EQ(RoundToWord(127.5, overflow), 128);
+    EXPECT_EQ(RoundToWord(128.5, overflow), 128);
+    EXPECT_EQ(RoundToWord(128.50001, overflow), 129);
+    EXPECT_EQ(RoundToWord(0.4, overflow), 0);
+    EXPECT_EQ(RoundToWord(65534.6, overflow), 65535);
+    EXPECT_EQ(RoundToWord(std::nan(""), overflow), 0);
+  }
+  EXPECT_EQ(RoundToWord(65536.0, WordOverflow::Clamp), 65535);
+  EXPECT_EQ(RoundToWord(65536.0, WordOverflow::KeepLow16), 0);
+  EXPECT_EQ(RoundToWord(65537.2, WordOverflow::KeepLow16), 1);
+  EXPECT_EQ(RoundToWord(-1.0, WordOverflow::Clamp), 0);
+  EXPECT_EQ(RoundToWord(-1.0, WordOverflow::KeepLow16), 65535);
+  EXPECT_EQ(RoundToWord(1e300, WordOverflow::Clamp), 65535);
+  EXPECT_EQ(RoundToWord(1e300, WordOverflow::KeepLow16), 0);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 #pragma once
+// The file keeps its historical name, but holds no wildcard matcher of its own: TGlob lists
+// through platform::ListDirectory, whose MatchesWildcard is the one file-name matcher.
 // TGlob: one folder level for a path whose last component may hold "*" and "?", split into
 // sub-folder names and other names. It does not recurse.
 #include <string>
