@@ -153,10 +153,11 @@ bool ReadListFile(const std::string& path, std::string& content) {
 }
 
 // Room for about as many rows as the text has lines.
-void ReserveRows(SongList& rows, std::string_view content) {
+void ReserveRows(MainState& state, SongList& rows, std::string_view content) {
   std::size_t breaks = static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'));
   if (breaks == 0) breaks = static_cast<std::size_t>(std::count(content.begin(), content.end(), '\r'));
   rows.reserve(rows.size() + breaks + 1);
+  state.SongTable.Reserve(breaks + 1);
 }
 
 // SongTable gets the row's key with its path; key is a buffer reused from row to row.
@@ -167,7 +168,7 @@ void PutSongKey(MainState& state, const SongRow& row, std::string& key) {
 
 // Appends the rows of MusicList.lst to AList; throws at the first malformed line.
 void ParseRegisteredList(MainState& state, const std::string& path, std::string_view content) {
-  ReserveRows(state.AList, content);
+  ReserveRows(state, state.AList, content);
   LineWalker lines(content);
   std::string_view line;
   Fields fields;
@@ -195,7 +196,7 @@ void ParseRegisteredList(MainState& state, const std::string& path, std::string_
 
 // Appends the rows of iPodMusicList.lst to MList, unchecked; throws at the first short line.
 void ParsePlayerList(MainState& state, const std::string& path, std::string_view content) {
-  ReserveRows(state.MList, content);
+  ReserveRows(state, state.MList, content);
   LineWalker lines(content);
   std::string_view line;
   Fields fields;

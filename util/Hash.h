@@ -17,6 +17,8 @@ public:
   // The value stored under key; throws platform::Error "キーが見つかりません。`key`" when absent.
   std::string Get(const std::string& key) const;
   bool Exists(const std::string& key) const;
+  // Makes room for count more keys, so that a bulk load does not grow the table step by step.
+  void Reserve(std::size_t count);
 
   std::size_t Count() const { return live_; }
   // Keys and values in order of position (the key as last put).
