@@ -14,9 +14,10 @@ struct Subcommand {
 
 constexpr Subcommand kSubcommands[] = {
     {"keys", "N", bench::Keys},
+    {"cold-scan", "ROOT", bench::ColdScan},
     {"make-tree", "ROOT N", bench::MakeTree},
     {"scan", "ROOT [--lyrics]", bench::Scan},
-    {"lists", "N", bench::Lists},
+    {"lists", "N [--lyrics]", bench::Lists},
     {"mark", "N", bench::Mark},
     {"export", "N", bench::Export},
 };

@@ -1,8 +1,13 @@
-// lyrimate-bench make-tree ROOT N: writes a synthetic player with N songs under ROOT.
+// lyrimate-bench make-tree ROOT N [--song-sizes]: writes a synthetic player with N songs
+// under ROOT. With --song-sizes every file is as large as a song (3 to 8 MiB): a sparse hole
+// between the file's head and its tail, so that the disk holds only those two ends.
 // About 85% are MP3 files (ID3v2.3 with Latin-1 and UTF-16 frames, Japanese text, USLT
 // lyrics, iTunes-like padding, valid MPEG-1 Layer III frames, some with a Xing header and
 // an ID3v1 tag) and 15% M4A files (ftyp, moov with mvhd, a sound track and an ilst).
 // The tree depends on N alone.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
@@ -149,10 +154,19 @@ std::string Id3v1Tag(int index, const Song& song) {
          std::string(1, '\0') + std::string(1, static_cast<char>(song.track)) + std::string(1, '\x11');
 }
 
-std::string Mp3File(Random& random, int index, const Song& song) {
+// A song file's content in two parts, so that a hole can be put between them; together
+// the two parts are the whole file.
+struct SongBytes {
+  std::string head, tail;
+};
+
+SongBytes Mp3File(Random& random, int index, const Song& song) {
   bool xing = random.Below(4) == 0;
-  std::string file = Id3v2Tag(song) + MpegFrames(20 + random.Below(40), xing);
-  if (random.Below(3) == 0) file += Id3v1Tag(index, song);
+  const int frames = 20 + random.Below(40);
+  const std::string audio = MpegFrames(frames, xing);
+  const std::size_t headFrames = static_cast<std::size_t>(frames / 2) * FrameLength;
+  SongBytes file{Id3v2Tag(song) + audio.substr(0, headFrames), audio.substr(headFrames)};
+  if (random.Below(3) == 0) file.tail += Id3v1Tag(index, song);
   return file;
 }
 
@@ -189,7 +203,7 @@ std::string TextItem(const std::string& type, const std::u16string& text) {
   return Atom(type, DataAtom(1, Utf8(text)));
 }
 
-std::string M4aFile(Random& random, const Song& song) {
+SongBytes M4aFile(Random& random, const Song& song) {
   const std::uint32_t timeScale = 44100;
   const std::uint32_t duration = timeScale * static_cast<std::uint32_t>(120 + random.Below(240));
   Out mvhd;
@@ -226,8 +240,17 @@ std::string M4aFile(Random& random, const Song& song) {
   std::string moov = Atom("moov", Atom("mvhd", mvhd.data) + trak + Atom("udta", Atom("meta", meta.data)));
   Out ftyp;
   ftyp.Text("M4A ").Be32(0).Text("M4A mp42isom");
-  return Atom("ftyp", ftyp.data) + moov + Atom("free", std::string(1024, '\0')) +
-         Atom("mdat", std::string(8000 + random.Below(8000), '\x21'));
+  const std::string mdat = Atom("mdat", std::string(8000 + random.Below(8000), '\x21'));
+  return {Atom("ftyp", ftyp.data) + moov + Atom("free", std::string(1024, '\0')) + mdat.substr(0, 4096),
+          mdat.substr(4096)};
+}
+
+// Grows an atom's 32-bit size field at offset by extra bytes.
+void GrowAtomSize(std::string& bytes, std::size_t offset, std::uint64_t extra) {
+  std::uint32_t size = 0;
+  for (int i = 0; i < 4; ++i) size = size << 8 | static_cast<std::uint8_t>(bytes[offset + i]);
+  size += static_cast<std::uint32_t>(extra);
+  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>(size >> (24 - 8 * i));
 }
 
 std::string FourLetterName(Random& random) {
@@ -242,11 +265,31 @@ bool WriteFile(const fs::path& path, const std::string& content) {
   return static_cast<bool>(out);
 }
 
+bool WriteAll(int fd, const std::string& bytes, off_t offset) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t put = ::pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
+    if (put <= 0) return false;
+    done += static_cast<std::size_t>(put);
+  }
+  return true;
+}
+
+// The head, a hole of hole bytes that takes no room on the disk, then the tail.
+bool WriteSparseFile(const fs::path& path, const SongBytes& song, std::uint64_t hole) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  const auto tailAt = static_cast<off_t>(song.head.size() + hole);
+  const bool written = WriteAll(fd, song.head, 0) && WriteAll(fd, song.tail, tailAt);
+  return ::close(fd) == 0 && written;
+}
+
 }  // namespace
 
 int bench::MakeTree(const Arguments& args) {
-  if (args.size() != 2) {
-    std::fprintf(stderr, "usage: lyrimate-bench make-tree ROOT N\n");
+  const bool songSizes = args.size() == 3 && args[2] == "--song-sizes";
+  if (args.size() != 2 && !songSizes) {
+    std::fprintf(stderr, "usage: lyrimate-bench make-tree ROOT N [--song-sizes]\n");
     return 2;
   }
   const fs::path root = args[0];
@@ -268,6 +311,8 @@ int bench::MakeTree(const Arguments& args) {
     fs::create_directories(music / name, error);
   }
   Random random(static_cast<std::uint64_t>(count));
+  // The holes have their own sequence, so the songs are the same with or without them.
+  Random holes(static_cast<std::uint64_t>(count) + 1);
   std::set<std::string> used;
   for (int index = 0; index < count; ++index) {
     char folder[8];
@@ -278,8 +323,18 @@ int bench::MakeTree(const Arguments& args) {
     do {
       name = std::string(folder) + "/" + FourLetterName(random) + (m4a ? ".m4a" : ".mp3");
     } while (!used.insert(name).second);
-    std::string content = m4a ? M4aFile(random, song) : Mp3File(random, index, song);
-    if (!WriteFile(music / name, content)) {
+    SongBytes content = m4a ? M4aFile(random, song) : Mp3File(random, index, song);
+    bool written = false;
+    if (songSizes) {
+      constexpr std::uint64_t MiB = 1024 * 1024;
+      const std::uint64_t hole = 3 * MiB + holes.Next() % (5 * MiB);
+      // An M4A file's hole lies inside its mdat atom, the last one, whose size says so.
+      if (m4a) GrowAtomSize(content.head, content.head.size() - 4096, hole);
+      written = WriteSparseFile(music / name, content, hole);
+    } else {
+      written = WriteFile(music / name, content.head + content.tail);
+    }
+    if (!written) {
       std::fprintf(stderr, "make-tree: cannot write %s\n", (music / name).c_str());
       return 1;
     }

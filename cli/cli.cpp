@@ -308,7 +308,9 @@ std::string LyricsInputAsSjis(const std::string& input) {
   if (code == jcASCII) return input;
   if (code == jcUnknown || code == jcPass)
     throw platform::Error(platform::Sjis("入力の文字コードを判別できません。"));
-  const std::string sjis = ConvertTextCode(input, jcSJIS, code);
+  // The UTF-16 conversion keeps the signature (as "?"); it is no part of the lyrics.
+  const bool utf16 = code == jcUTF16LE || code == jcUTF16BE;
+  const std::string sjis = ConvertTextCode(std::string_view(input).substr(utf16 ? 2 : 0), jcSJIS, code);
   if (const std::optional<std::u16string> wide = UnicodeForm(input, code)) {
     const auto lost = std::count(sjis.begin(), sjis.end(), '?') - std::count(wide->begin(), wide->end(), u'?');
     if (lost > 0)

@@ -159,12 +159,19 @@ void ReserveRows(SongList& rows, std::string_view content) {
   rows.reserve(rows.size() + breaks + 1);
 }
 
+// SongTable gets the row's key with its path; key is a buffer reused from row to row.
+void PutSongKey(MainState& state, const SongRow& row, std::string& key) {
+  key.assign(row.caption).append("-").append(row.sub[kAlbum]);
+  state.SongTable.Put(key, row.sub[kPath]);
+}
+
 // Appends the rows of MusicList.lst to AList; throws at the first malformed line.
 void ParseRegisteredList(MainState& state, const std::string& path, std::string_view content) {
   ReserveRows(state.AList, content);
   LineWalker lines(content);
   std::string_view line;
   Fields fields;
+  std::string key;
   std::size_t lineNumber = 0;
   while (lines.Next(line)) {
     ++lineNumber;
@@ -182,7 +189,7 @@ void ParseRegisteredList(MainState& state, const std::string& path, std::string_
     row.sub[kOpeningLine].assign(fields[7]);
     row.sub[kPath].assign(fields[8]);
     row.checked = checked;
-    state.SongTable.Put(SongKey(row), row.sub[kPath]);
+    PutSongKey(state, row, key);
   }
 }
 
@@ -192,6 +199,7 @@ void ParsePlayerList(MainState& state, const std::string& path, std::string_view
   LineWalker lines(content);
   std::string_view line;
   Fields fields;
+  std::string key;
   std::size_t lineNumber = 0;
   while (lines.Next(line)) {
     ++lineNumber;
@@ -205,7 +213,7 @@ void ParsePlayerList(MainState& state, const std::string& path, std::string_view
     row.sub[kTime].assign(fields[4]);
     row.sub[kYear].assign(fields[5]);
     row.sub[kPath].assign(fields[6]);
-    state.SongTable.Put(SongKey(row), row.sub[kPath]);
+    PutSongKey(state, row, key);
   }
 }
 

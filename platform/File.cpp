@@ -14,10 +14,13 @@ namespace platform {
 namespace {
 
 constexpr std::size_t CacheSize = 16 * 1024;
+constexpr std::int64_t PageSize = 4096;
 
 // Bytes that writes may still put before they fail with ENOSPC; -1: no limit (see
 // SimulateFullDiskAfter).
 std::int64_t writeBudget = -1;
+// Offset at which reads fail with EIO; -1: never (see SimulateReadErrorAt).
+std::int64_t readErrorOffset = -1;
 
 int OpenFlags(File::Mode mode) {
   switch (mode) {
@@ -26,19 +29,6 @@ int OpenFlags(File::Mode mode) {
     case File::Mode::Create: return O_RDWR | O_CREAT | O_TRUNC;
   }
   return O_RDONLY;
-}
-
-// pread that retries on interruption and short reads; returns the bytes read.
-std::size_t ReadAt(int fd, void* buffer, std::size_t count, std::int64_t offset) {
-  std::size_t done = 0;
-  auto* out = static_cast<std::uint8_t*>(buffer);
-  while (done < count) {
-    ssize_t got = ::pread(fd, out + done, count - done, static_cast<off_t>(offset + done));
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  return done;
 }
 
 }  // namespace
@@ -56,6 +46,7 @@ File& File::operator=(File&& other) noexcept {
     cacheLength_ = other.cacheLength_;
     cacheStart_ = other.cacheStart_;
     readOnlySize_ = other.readOnlySize_;
+    readError_ = other.readError_;
     other.fd_ = -1;
     other.pos_ = 0;
     other.cacheLength_ = 0;
@@ -78,8 +69,12 @@ bool File::Open(const std::string& path, Mode mode) {
     return false;
   }
   ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  // Readers jump from a tag header to the tag's end and to the tail of the file: read-ahead
+  // would only fetch pages nobody asked for.
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
   fd_ = fd;
   pos_ = 0;
+  readError_ = 0;
   readOnlySize_ = mode == Mode::Read ? static_cast<std::int64_t>(info.st_size) : -1;
   return true;
 }
@@ -110,8 +105,38 @@ bool File::Seek(std::int64_t position) {
   return true;
 }
 
+std::size_t File::ReadAt(void* buffer, std::size_t count, std::int64_t offset) {
+  std::size_t done = 0;
+  auto* out = static_cast<std::uint8_t*>(buffer);
+  while (done < count) {
+    const std::int64_t at = offset + static_cast<std::int64_t>(done);
+    std::size_t chunk = count - done;
+    if (readErrorOffset >= 0) {
+      if (at >= readErrorOffset) {
+        readError_ = EIO;
+        break;
+      }
+      chunk = std::min<std::size_t>(chunk, static_cast<std::size_t>(readErrorOffset - at));
+    }
+    ssize_t got = ::pread(fd_, out + done, chunk, static_cast<off_t>(at));
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) readError_ = errno;
+    if (got <= 0) break;
+    done += static_cast<std::size_t>(got);
+  }
+  return done;
+}
+
+std::size_t File::Available(std::size_t count) const {
+  if (readOnlySize_ < 0) return count;
+  if (pos_ >= readOnlySize_) return 0;
+  return static_cast<std::size_t>(std::min<std::uint64_t>(count, static_cast<std::uint64_t>(readOnlySize_ - pos_)));
+}
+
 std::size_t File::Read(void* buffer, std::size_t count) {
-  if (fd_ < 0 || count == 0) return 0;
+  if (fd_ < 0) return 0;
+  count = Available(count);
+  if (count == 0) return 0;
   auto* out = static_cast<std::uint8_t*>(buffer);
   std::int64_t cacheEnd = cacheStart_ + static_cast<std::int64_t>(cacheLength_);
   if (pos_ >= cacheStart_ && pos_ <= cacheEnd &&
@@ -120,20 +145,26 @@ std::size_t File::Read(void* buffer, std::size_t count) {
     pos_ += static_cast<std::int64_t>(count);
     return count;
   }
-  if (count >= CacheSize) {
-    std::size_t got = ReadAt(fd_, out, count, pos_);
+  // The whole pages that hold the bytes asked for, when they fit the cache; a larger read
+  // goes straight to the caller's buffer.
+  const std::int64_t firstPage = pos_ / PageSize * PageSize;
+  std::int64_t pagesEnd = (pos_ + static_cast<std::int64_t>(count) + PageSize - 1) / PageSize * PageSize;
+  if (readOnlySize_ >= 0) pagesEnd = std::min(pagesEnd, readOnlySize_);
+  const auto span = static_cast<std::uint64_t>(pagesEnd - firstPage);
+  if (span > CacheSize) {
+    std::size_t got = ReadAt(out, count, pos_);
     pos_ += static_cast<std::int64_t>(got);
     return got;
   }
-  // Small read outside the cache: refill it from the position.
   if (!cache_) cache_ = std::make_unique_for_overwrite<std::uint8_t[]>(CacheSize);
-  std::size_t got = ReadAt(fd_, cache_.get(), CacheSize, pos_);
-  cacheLength_ = got;
-  cacheStart_ = pos_;
-  std::size_t n = got < count ? got : count;
-  std::memcpy(out, cache_.get(), n);
-  pos_ += static_cast<std::int64_t>(n);
-  return n;
+  cacheLength_ = ReadAt(cache_.get(), static_cast<std::size_t>(span), firstPage);
+  cacheStart_ = firstPage;
+  const std::int64_t skip = pos_ - firstPage;
+  const std::size_t got = cacheLength_ > static_cast<std::size_t>(skip)
+                              ? std::min(count, cacheLength_ - static_cast<std::size_t>(skip)) : 0;
+  std::memcpy(out, cache_.get() + skip, got);
+  pos_ += static_cast<std::int64_t>(got);
+  return got;
 }
 
 bool File::ReadExact(void* buffer, std::size_t count) { return Read(buffer, count) == count; }
@@ -188,7 +219,8 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
   content.resize(static_cast<std::size_t>(size));
   std::size_t got = file.Read(content.data(), content.size());
   content.resize(got);
-  return got == static_cast<std::size_t>(size);
+  if (file.ReadFailed()) errno = file.ReadError();
+  return got == static_cast<std::size_t>(size) && !file.ReadFailed();
 }
 
 bool File::Sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
@@ -245,5 +277,7 @@ bool SyncFileSystem(const std::string& path) {
 }
 
 void SimulateFullDiskAfter(std::int64_t bytes) { writeBudget = bytes < 0 ? -1 : bytes; }
+
+void SimulateReadErrorAt(std::int64_t offset) { readErrorOffset = offset < 0 ? -1 : offset; }
 
 }  // namespace platform

@@ -25,7 +25,8 @@ public:
   File& operator=(File&& other) noexcept;
 
   // Opens regular files only: a folder, FIFO, socket or device is refused at once (without
-  // blocking), errno then telling why.
+  // blocking), errno then telling why. The kernel is told that reads are random, so that it
+  // brings in the pages asked for and no read-ahead behind them.
   bool Open(const std::string& path, Mode mode);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
@@ -35,9 +36,15 @@ public:
   std::int64_t Position() const { return pos_; }
   // Moves the position; positions past the end are allowed (reads there return 0 bytes).
   bool Seek(std::int64_t position);
-  // Reads up to count bytes at the position and advances it; returns the number read
-  // (short at the end of the file, 0 on failure).
+  // Reads up to count bytes at the position and advances it; returns the number read: short
+  // at the end of the file, or where an input/output error stopped it (ReadFailed then
+  // tells the two apart). Small reads are served from whole pages kept in a small cache;
+  // nothing past the end of the file is asked for.
   std::size_t Read(void* buffer, std::size_t count);
+  // An input/output error happened in a read since the file was opened (errno of that error
+  // in ReadError); the end of the file is no error.
+  bool ReadFailed() const { return readError_ != 0; }
+  int ReadError() const { return readError_; }
   // Reads exactly count bytes or fails (the position then is unspecified).
   bool ReadExact(void* buffer, std::size_t count);
   // Reads up to count bytes at the position into a new vector (never more than the file holds).
@@ -51,6 +58,10 @@ public:
 
 private:
   void DropCache();
+  // pread of count bytes at offset, retried on interruption; records an error.
+  std::size_t ReadAt(void* buffer, std::size_t count, std::int64_t offset);
+  // Bytes from the position to the end of the file, or count when the size is unknown.
+  std::size_t Available(std::size_t count) const;
 
   int fd_ = -1;
   std::int64_t pos_ = 0;
@@ -62,6 +73,7 @@ private:
   // The size taken at opening when the file is open read-only (-1 otherwise): this
   // program reads the files of the player, it does not watch them grow.
   std::int64_t readOnlySize_ = -1;
+  int readError_ = 0;
 };
 
 // Whether a whole-file replacement flushes the new content to the disk before the rename.
@@ -79,6 +91,9 @@ bool SyncFileSystem(const std::string& path);
 // For tests: from now on writes through File put at most bytes more, then fail with ENOSPC
 // (a disk that fills up halfway through a write); a negative count lifts the limit.
 void SimulateFullDiskAfter(std::int64_t bytes);
+// For tests: from now on reads through File fail with EIO once they reach this offset of a
+// file (a bad sector); a negative offset lifts it.
+void SimulateReadErrorAt(std::int64_t offset);
 
 // The two halves of a whole-file replacement, for writers that stream the new content:
 // creates an empty temporary file in the folder of path and opens it read-write;

@@ -94,18 +94,17 @@ bool TAACfile::Valid() const {
   return headerTypeID_ > 0 && channels_ > 0 && sampleRate_ > 0 && bitRate_ > 0;
 }
 
-bool TAACfile::LoadFromFile(const std::string& fileName) {
+void TAACfile::ClearFields() {
   Clear();
   ClearBase();
-  try {
-    if (!id3v2_->LoadFromFile(fileName)) return false;
-    if (!id3v1_->LoadFromFile(fileName)) return false;
-    platform::File file;
-    if (!file.Open(fileName, platform::File::Mode::Read)) return false;
-    if (!ReadStream(file)) return false;
-  } catch (...) {
-    return false;
-  }
+}
+
+bool TAACfile::ReadFrom(platform::File& file) {
+  Clear();
+  ClearBase();
+  if (!id3v2_->LoadFrom(file)) return false;
+  if (!id3v1_->LoadFrom(file)) return false;
+  if (!ReadStream(file)) return false;
   SetFileFormat("AAC");
   return true;
 }

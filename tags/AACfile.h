@@ -22,9 +22,6 @@ public:
   ~TAACfile() override;
 
   const PropertyTable& Properties() const override;
-  // Accepts only files that carry both an ID3v2 and an ID3v1 tag; an unrecognised stream
-  // header is accepted with HeaderTypeID 0.
-  bool LoadFromFile(const std::string& fileName) override;
 
   // Reads FileSize and the stream header of an open file; the stream begins after the
   // ID3v2 tag's Size. Returns false when the file cannot be read.
@@ -52,6 +49,10 @@ public:
   static std::uint32_t TakeBits(platform::File& file, std::int64_t bitPosition, int count);
 
 private:
+  // Accepts only files that carry both an ID3v2 and an ID3v1 tag; an unrecognised stream
+  // header is accepted with HeaderTypeID 0.
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
   std::int64_t StreamStart() const;
   std::int64_t StreamEnd() const;

@@ -247,61 +247,47 @@ const PropertyTable& TAPEtag::Properties() const {
   return table;
 }
 
-bool TAPEtag::LoadFromFile(const std::string& fileName) {
+void TAPEtag::ClearFields() { Clear(); }
+
+bool TAPEtag::ReadFrom(platform::File& file) {
   Clear();
-  try {
-    platform::File file;
-    Footer footer;
-    if (!file.Open(fileName, platform::File::Mode::Read) || !LocateFooter(file, footer) || !footer.IsApe()) {
-      return false;
-    }
-    exists_ = true;
-    version_ = static_cast<std::int32_t>(footer.Version());
-    size_ = static_cast<std::int32_t>(footer.TagSize());
-    SlotTexts texts;
-    ReadItems(file, footer, version_, texts);
-    title_ = texts[TitleSlot];
-    artist_ = texts[ArtistSlot];
-    album_ = texts[AlbumSlot];
-    std::string_view track = texts[TrackSlot];
-    track_ = static_cast<std::uint8_t>(PlainNumberOrZero(track.substr(0, track.find('/'))));
-    year_ = texts[YearSlot];
-    genre_ = texts[GenreSlot];
-    comment_ = texts[CommentSlot];
-    copyright_ = texts[CopyrightSlot];
-    SetFileFormat("APE");
-    return true;
-  } catch (...) {
-    Clear();
-    return false;
-  }
+  Footer footer;
+  if (!LocateFooter(file, footer) || !footer.IsApe()) return false;
+  exists_ = true;
+  version_ = static_cast<std::int32_t>(footer.Version());
+  size_ = static_cast<std::int32_t>(footer.TagSize());
+  SlotTexts texts;
+  ReadItems(file, footer, version_, texts);
+  title_ = texts[TitleSlot];
+  artist_ = texts[ArtistSlot];
+  album_ = texts[AlbumSlot];
+  std::string_view track = texts[TrackSlot];
+  track_ = static_cast<std::uint8_t>(PlainNumberOrZero(track.substr(0, track.find('/'))));
+  year_ = texts[YearSlot];
+  genre_ = texts[GenreSlot];
+  comment_ = texts[CommentSlot];
+  copyright_ = texts[CopyrightSlot];
+  SetFileFormat("APE");
+  return true;
 }
 
 bool TAPEtag::StripFromFile(const std::string& fileName) {
-  try {
-    Footer footer;
-    platform::File file;
-    if (!file.Open(fileName, platform::File::Mode::Read) || !LocateFooter(file, footer)) return false;
-    const std::int64_t cut = StrippedLength(file, footer);
-    file.Close();
-    if (cut < 0 || !platform::ClearAttributes(fileName)) return false;
-    return file.Open(fileName, platform::File::Mode::ReadWrite) && file.Truncate(footer.fileSize - cut);
-  } catch (...) {
-    return false;
-  }
+  Footer footer;
+  platform::File file;
+  if (!file.Open(fileName, platform::File::Mode::Read) || !LocateFooter(file, footer)) return false;
+  const std::int64_t cut = StrippedLength(file, footer);
+  file.Close();
+  if (cut < 0 || !platform::ClearAttributes(fileName)) return false;
+  return file.Open(fileName, platform::File::Mode::ReadWrite) && file.Truncate(footer.fileSize - cut);
 }
 
 bool TAPEtag::WriteToFile(const std::string& fileName) {
-  try {
-    SlotTexts texts = {title_, artist_, album_, track_ != 0 ? std::to_string(track_) : std::string(),
-                       year_,  genre_,  comment_, copyright_};
-    // A trailing ID3v1 tag goes with the strip; it is put back after the new APE tag.
-    std::string id3v1 = TrailingID3v1(fileName);
-    if (!StripFromFile(fileName)) return false;
-    return AppendToFile(fileName, BuildTag(texts) + id3v1);
-  } catch (...) {
-    return false;
-  }
+  SlotTexts texts = {title_, artist_, album_, track_ != 0 ? std::to_string(track_) : std::string(),
+                     year_,  genre_,  comment_, copyright_};
+  // A trailing ID3v1 tag goes with the strip; it is put back after the new APE tag.
+  std::string id3v1 = TrailingID3v1(fileName);
+  if (!StripFromFile(fileName)) return false;
+  return AppendToFile(fileName, BuildTag(texts) + id3v1);
 }
 
 void TAPEtag::SetTitle(const std::string& value) { title_ = Trimmed(value); }

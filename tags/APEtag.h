@@ -10,7 +10,6 @@ public:
   TAPEtag();
 
   const PropertyTable& Properties() const override;
-  bool LoadFromFile(const std::string& fileName) override;
   bool StripFromFile(const std::string& fileName) override;
   bool WriteToFile(const std::string& fileName) override;
 
@@ -36,6 +35,8 @@ public:
   void SetCopyright(const std::string& value);
 
 private:
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
 
   bool exists_ = false;

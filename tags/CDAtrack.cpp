@@ -54,42 +54,29 @@ bool TCDAtrack::IsCdTrackHeader(const TCDAtrackRecord& record) {
          std::memcmp(record.bytes + 8, "CDDAfmt ", 8) == 0;
 }
 
-bool TCDAtrack::ReadTrackFile(const std::string& fileName, TCDAtrackRecord& record) {
-  {
-    platform::File file;
-    if (!file.Open(fileName, platform::File::Mode::Read)) return false;
-    file.Read(record.bytes, sizeof record.bytes);
-  }
+bool TCDAtrack::ReadTrackFile(platform::File& file, TCDAtrackRecord& record) {
+  if (!file.IsOpen() || !file.Seek(0)) return false;
+  file.Read(record.bytes, sizeof record.bytes);
   // Only a CD track file has texts worth looking up; any other file is refused anyway.
-  if (!IsCdTrackHeader(record)) return true;
-  try {
-    LookUpTexts(record);
-  } catch (...) {
-  }
+  if (IsCdTrackHeader(record)) LookUpTexts(record);
   return true;
 }
 
-bool TCDAtrack::LoadFromFile(const std::string& fileName) {
-  try {
-    Clear();
-    TCDAtrackRecord record;
-    if (!ReadTrackFile(fileName, record) || !IsCdTrackHeader(record)) {
-      Clear();
-      return false;
-    }
-    valid_ = true;
-    title_ = platform::Cp932ToUtf16(record.title);
-    artist_ = platform::Cp932ToUtf16(record.artist);
-    album_ = platform::Cp932ToUtf16(record.album);
-    duration_ = record.LengthSectors() / SectorsPerSecond;
-    track_ = record.TrackNumber();
-    position_ = record.StartSectors() / SectorsPerSecond;
-    SetFileFormat("CDA");
-    return true;
-  } catch (...) {
-    Clear();
-    return false;
-  }
+void TCDAtrack::ClearFields() { Clear(); }
+
+bool TCDAtrack::ReadFrom(platform::File& file) {
+  Clear();
+  TCDAtrackRecord record;
+  if (!ReadTrackFile(file, record) || !IsCdTrackHeader(record)) return false;
+  valid_ = true;
+  title_ = platform::Cp932ToUtf16(record.title);
+  artist_ = platform::Cp932ToUtf16(record.artist);
+  album_ = platform::Cp932ToUtf16(record.album);
+  duration_ = record.LengthSectors() / SectorsPerSecond;
+  track_ = record.TrackNumber();
+  position_ = record.StartSectors() / SectorsPerSecond;
+  SetFileFormat("CDA");
+  return true;
 }
 
 const PropertyTable& TCDAtrack::Properties() const {

@@ -24,11 +24,10 @@ public:
   TCDAtrack();
 
   const PropertyTable& Properties() const override;
-  bool LoadFromFile(const std::string& fileName) override;
 
   // Reads the track file; for a CD track file also looks up its texts. False when the
-  // file cannot be opened.
-  static bool ReadTrackFile(const std::string& fileName, TCDAtrackRecord& record);
+  // file is not open.
+  static bool ReadTrackFile(platform::File& file, TCDAtrackRecord& record);
   // "RIFF" at 0 and "CDDAfmt " at 8.
   static bool IsCdTrackHeader(const TCDAtrackRecord& record);
   // The cdplayer.ini section of a disc: its serial number in upper-case hexadecimal,
@@ -44,6 +43,8 @@ public:
   double Position() const { return position_; }
 
 private:
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
 
   bool valid_ = false;

@@ -26,28 +26,23 @@ void TFLACfile::Clear() {
   id3v2_ = std::make_unique<TID3v2>();
 }
 
-bool TFLACfile::LoadFromFile(const std::string& fileName) {
-  try {
-    Clear();
-    std::uint8_t b[StreamInfoBytes];
-    std::int64_t size = 0;
-    {
-      platform::File file;
-      if (!file.Open(fileName, platform::File::Mode::Read) || !file.ReadExact(b, sizeof b)) return false;
-      size = file.Size();
-    }
-    if (size < 0) return false;
-    if (unsigned{b[0]} + b[1] + b[2] + b[3] != SignatureSum) return false;
-    fileLength_ = size > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(size);
-    channels_ = static_cast<std::uint8_t>(((b[20] >> 1) & 7) + 1);
-    sampleRate_ = b[18] * 4096 + b[19] * 16 + (b[20] >> 4);
-    bitsPerSample_ = static_cast<std::uint8_t>((b[20] & 1) * 16 + (b[21] >> 4) + 1);
-    samples_ = static_cast<std::int32_t>(tagbytes::Be32At(b + 22));
-    SetFileFormat("FRAC");
-    return true;
-  } catch (...) {
-    return false;
-  }
+void TFLACfile::ClearFields() { Clear(); }
+
+bool TFLACfile::ReadFrom(platform::File& file) {
+  Clear();
+  std::uint8_t b[StreamInfoBytes];
+  const std::int64_t size = file.Size();
+  if (size < 0 || !file.Seek(0) || !file.ReadExact(b, sizeof b)) return false;
+  // Deliberate: any four bytes that add up like "fLaC" are taken, and the format is named
+  // "FRAC"; the song list and the tag tool show that name as it is.
+  if (unsigned{b[0]} + b[1] + b[2] + b[3] != SignatureSum) return false;
+  fileLength_ = size > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(size);
+  channels_ = static_cast<std::uint8_t>(((b[20] >> 1) & 7) + 1);
+  sampleRate_ = b[18] * 4096 + b[19] * 16 + (b[20] >> 4);
+  bitsPerSample_ = static_cast<std::uint8_t>((b[20] & 1) * 16 + (b[21] >> 4) + 1);
+  samples_ = static_cast<std::int32_t>(tagbytes::Be32At(b + 22));
+  SetFileFormat("FRAC");
+  return true;
 }
 
 bool TFLACfile::Valid() const {

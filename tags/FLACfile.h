@@ -14,8 +14,6 @@ public:
   TFLACfile();
 
   const PropertyTable& Properties() const override;
-  // True when the first four bytes add up to those of "fLaC" (342) and 26 bytes could be read.
-  bool LoadFromFile(const std::string& fileName) override;
 
   std::uint8_t Channels() const { return channels_; }
   std::int32_t SampleRate() const { return sampleRate_; }
@@ -33,6 +31,9 @@ public:
   double Ratio() const;
 
 private:
+  // True when the first four bytes add up to those of "fLaC" (342) and 26 bytes could be read.
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
 
   std::uint8_t channels_ = 0;

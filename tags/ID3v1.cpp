@@ -47,12 +47,15 @@ constexpr std::array<std::string_view, ID3v1GenreCount> GenreNames = {
 };
 
 // Reads the last 128 bytes of the file; false when the file cannot be read or is shorter.
-bool ReadLastBlock(const std::string& fileName, TagBlock& block) {
-  platform::File file;
-  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
+bool ReadLastBlock(platform::File& file, TagBlock& block) {
   const std::int64_t size = file.Size();
   if (size < static_cast<std::int64_t>(TagSize)) return false;
   return file.Seek(size - static_cast<std::int64_t>(TagSize)) && file.ReadExact(block.data(), block.size());
+}
+
+bool ReadLastBlock(const std::string& fileName, TagBlock& block) {
+  platform::File file;
+  return file.Open(fileName, platform::File::Mode::Read) && ReadLastBlock(file, block);
 }
 
 bool HasTagId(const TagBlock& block) {
@@ -150,10 +153,15 @@ const PropertyTable& TID3v1::Properties() const {
   return table;
 }
 
-bool TID3v1::LoadFromFile(const std::string& fileName) {
+void TID3v1::ClearFields() {
+  ClearBase();
+  Clear();
+}
+
+bool TID3v1::ReadFrom(platform::File& file) {
   Clear();
   TagBlock block{};
-  if (!ReadLastBlock(fileName, block) || !HasTagId(block)) return false;
+  if (!ReadLastBlock(file, block) || !HasTagId(block)) return false;
   exists_ = true;
   const unsigned char marker = block[TrackMarkerOffset];
   const unsigned char track = block[TrackOffset];

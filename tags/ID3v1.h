@@ -10,7 +10,6 @@ public:
   TID3v1();
 
   const PropertyTable& Properties() const override;
-  bool LoadFromFile(const std::string& fileName) override;
   bool StripFromFile(const std::string& fileName) override;
   bool WriteToFile(const std::string& fileName) override;
 
@@ -34,6 +33,8 @@ public:
   void SetGenreID(std::uint8_t value) { genreID_ = value; }
 
 private:
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
 
   bool exists_ = false;

@@ -420,26 +420,21 @@ const PropertyTable& TID3v2::Properties() const {
   return table;
 }
 
-bool TID3v2::LoadFromFile(const std::string& fileName) {
-  Clear();
-  try {
-    platform::File file;
-    TagHeader header;
-    if (!file.Open(fileName, platform::File::Mode::Read) || !ReadTagHeader(file, header)) return false;
-    if (!header.present) return false;
-    exists_ = true;
-    versionID_ = header.version;
-    size_ = static_cast<std::int32_t>(header.totalSize);
-    if (versionID_ < 2 || versionID_ > 4 || size_ == 0) return true;
+void TID3v2::ClearFields() { Clear(); }
 
-    FrameTexts texts;
-    ReadFrames(file, header, texts);
-    FillFromFrames(texts);
-    return true;
-  } catch (...) {
-    Clear();
-    return false;
-  }
+bool TID3v2::ReadFrom(platform::File& file) {
+  Clear();
+  TagHeader header;
+  if (!ReadTagHeader(file, header) || !header.present) return false;
+  exists_ = true;
+  versionID_ = header.version;
+  size_ = static_cast<std::int32_t>(header.totalSize);
+  if (versionID_ < 2 || versionID_ > 4 || size_ == 0) return true;
+
+  FrameTexts texts;
+  ReadFrames(file, header, texts);
+  FillFromFrames(texts);
+  return true;
 }
 
 void TID3v2::FillFromFrames(const std::array<std::string, 18>& texts) {
@@ -466,30 +461,22 @@ void TID3v2::FillFromFrames(const std::array<std::string, 18>& texts) {
 }
 
 bool TID3v2::WriteToFile(const std::string& fileName) {
-  try {
-    TagHeader header;
-    if (!ReadTagHeader(fileName, header)) header = TagHeader{};
-    if (header.Overruns()) return false;
-    FrameTexts texts = FramesToWrite(*this);
-    std::int64_t needed = NeededSize(texts);
-    bool rebuild = !header.present || header.totalSize < needed || header.totalSize > RebuiltTagSize;
-    std::int64_t padding = (rebuild ? RebuiltTagSize : header.totalSize) - needed;
-    if (std::max(needed, needed + padding) - 10 > MaxSyncsafe) return false;
-    std::string tag = BuildTag(texts, needed, padding);
-    return rebuild ? RebuildFile(fileName, tag) : OverwriteStart(fileName, tag);
-  } catch (...) {
-    return false;
-  }
+  TagHeader header;
+  if (!ReadTagHeader(fileName, header)) header = TagHeader{};
+  if (header.Overruns()) return false;
+  FrameTexts texts = FramesToWrite(*this);
+  std::int64_t needed = NeededSize(texts);
+  bool rebuild = !header.present || header.totalSize < needed || header.totalSize > RebuiltTagSize;
+  std::int64_t padding = (rebuild ? RebuiltTagSize : header.totalSize) - needed;
+  if (std::max(needed, needed + padding) - 10 > MaxSyncsafe) return false;
+  std::string tag = BuildTag(texts, needed, padding);
+  return rebuild ? RebuildFile(fileName, tag) : OverwriteStart(fileName, tag);
 }
 
 bool TID3v2::StripFromFile(const std::string& fileName) {
-  try {
-    TagHeader header;
-    if (!ReadTagHeader(fileName, header) || !header.present || header.Overruns()) return false;
-    return RebuildFile(fileName, std::string());
-  } catch (...) {
-    return false;
-  }
+  TagHeader header;
+  if (!ReadTagHeader(fileName, header) || !header.present || header.Overruns()) return false;
+  return RebuildFile(fileName, std::string());
 }
 
 using tagbytes::Trimmed;

@@ -11,7 +11,6 @@ public:
   TID3v2();
 
   const PropertyTable& Properties() const override;
-  bool LoadFromFile(const std::string& fileName) override;
   bool StripFromFile(const std::string& fileName) override;
   bool WriteToFile(const std::string& fileName) override;
 
@@ -49,6 +48,8 @@ public:
   void SetLyrics(const std::string& value);
 
 private:
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
   // Sets the text properties from the raw frame data of the 18 known frame slots.
   void FillFromFrames(const std::array<std::string, 18>& texts);

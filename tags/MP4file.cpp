@@ -312,28 +312,23 @@ const PropertyTable& TMP4file::Properties() const {
   return table;
 }
 
-bool TMP4file::LoadFromFile(const std::string& fileName) {
+void TMP4file::ClearFields() {
   Clear();
   ClearBase();
-  try {
-    platform::File file;
-    if (!file.Open(fileName, platform::File::Mode::Read)) return false;
-    std::uint8_t head[8];
-    if (!file.ReadExact(head, sizeof head)) return false;
-    std::string type = platform::UpperAscii(std::string_view(reinterpret_cast<const char*>(head + 4), 4));
-    if (type != "FTYP") return false;
-    file.Seek(0);
-    Mp4AtomWalker walker(*this, file);
-    if (!walker.ReadAtomList(0, file.Size())) return false;
-  } catch (...) {
-    return false;
-  }
+}
+
+bool TMP4file::ReadFrom(platform::File& file) {
+  Clear();
+  ClearBase();
+  std::uint8_t head[8];
+  if (!file.Seek(0) || !file.ReadExact(head, sizeof head)) return false;
+  std::string type = platform::UpperAscii(std::string_view(reinterpret_cast<const char*>(head + 4), 4));
+  if (type != "FTYP") return false;
+  file.Seek(0);
+  Mp4AtomWalker walker(*this, file);
+  if (!walker.ReadAtomList(0, file.Size())) return false;
   SetFileFormat("M4A");
-  try {
-    CopyPropertiesFromRawValues();
-  } catch (...) {
-    // The file was read; properties not yet copied stay empty.
-  }
+  CopyPropertiesFromRawValues();
   return true;
 }
 

@@ -11,9 +11,6 @@ public:
   TMP4file();
 
   const PropertyTable& Properties() const override;
-  // True when the file begins with an ftyp atom (any letter case) and the atom walk ended
-  // without an error. Collects the recognised items in RawValues, in file order.
-  bool LoadFromFile(const std::string& fileName) override;
   // Read-only format: both refuse.
   bool StripFromFile(const std::string& fileName) override;
   bool WriteToFile(const std::string& fileName) override;
@@ -38,6 +35,10 @@ public:
   std::string RawValue(std::string_view name) const;
 
 private:
+  // True when the file begins with an ftyp atom (any letter case) and the atom walk ended
+  // without an error. Collects the recognised items in RawValues, in file order.
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   friend class Mp4AtomWalker;
 
   void Clear();

@@ -309,31 +309,29 @@ const PropertyTable& TMPEGaudio::Properties() const {
   return table;
 }
 
-bool TMPEGaudio::LoadFromFile(const std::string& fileName) {
-  try {
-    ClearBase();
-    Clear();
-    id3v2_->LoadFromFile(fileName);
-    if (!id3v2_->Exists()) id3v1_->LoadFromFile(fileName);
-    if (!id3v2_->Exists() && !id3v1_->Exists()) return false;
-
-    const bool streamRead = ReadStream(fileName);
-    if (!frame_.Found) {
-      Clear();
-    }
-    if (!streamRead) return false;
-    SetFileFormat("MP3");
-    return true;
-  } catch (...) {
-    ClearStream();
-    return false;
-  }
+void TMPEGaudio::ClearFields() {
+  ClearBase();
+  Clear();
 }
 
-bool TMPEGaudio::ReadStream(const std::string& fileName) {
+bool TMPEGaudio::ReadFrom(platform::File& file) {
+  ClearBase();
+  Clear();
+  id3v2_->LoadFrom(file);
+  if (!id3v2_->Exists()) id3v1_->LoadFrom(file);
+  if (!id3v2_->Exists() && !id3v1_->Exists()) return false;
+
+  const bool streamRead = ReadStream(file);
+  if (!frame_.Found) {
+    Clear();
+  }
+  if (!streamRead) return false;
+  SetFileFormat("MP3");
+  return true;
+}
+
+bool TMPEGaudio::ReadStream(platform::File& file) {
   using mpegaudio::BlockSize;
-  platform::File file;
-  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
   const std::int64_t size = file.Size();
   if (size < 0) return false;
   fileLength_ = size;

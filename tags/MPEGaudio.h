@@ -85,7 +85,6 @@ public:
   TMPEGaudio();
 
   const PropertyTable& Properties() const override;
-  bool LoadFromFile(const std::string& fileName) override;
 
   std::int32_t FileLength() const;
   const VBRData& VBR() const { return vbr_; }
@@ -108,12 +107,14 @@ public:
   const std::string& EndVendor() const { return endVendor_; }
 
 private:
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   // The cleared state, tags included.
   void Clear();
   // The cleared state of the stream fields only; allocates nothing.
   void ClearStream();
   // Result of reading the stream once the tags are read: false on an input/output failure.
-  bool ReadStream(const std::string& fileName);
+  bool ReadStream(platform::File& file);
   // Bytes of audio counted for a constant bit rate stream (file less tags and frame offset).
   std::int64_t AudioBytes() const;
   std::uint8_t VariableRateEncoderID() const;

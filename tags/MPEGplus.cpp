@@ -46,10 +46,8 @@ void TMPEGplus::Clear() {
   apeTag_ = std::make_unique<TAPEtag>();
 }
 
-bool TMPEGplus::ReadStreamHeader(const std::string& fileName, TMPEGplusHeader& header) {
-  platform::File file;
-  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
-  if (!file.Seek(header.id3v2Size)) return false;
+bool TMPEGplus::ReadStreamHeader(platform::File& file, TMPEGplusHeader& header) {
+  if (!file.IsOpen() || !file.Seek(header.id3v2Size)) return false;
   const std::size_t got = file.Read(header.bytes, sizeof header.bytes);
   header.fileSize = file.Size();
   if (got != sizeof header.bytes) return false;
@@ -100,29 +98,27 @@ std::uint8_t TMPEGplus::DecodeProfile(const TMPEGplusHeader& header) {
   }
 }
 
-bool TMPEGplus::LoadFromFile(const std::string& fileName) {
-  try {
-    Clear();
-    TMPEGplusHeader header;
-    if (id3v2_->LoadFromFile(fileName)) header.id3v2Size = id3v2_->Size();
-    if (ReadStreamHeader(fileName, header) && header.fileSize > 0 &&
-        DecodeStreamVersion(header) != 0) {
-      valid_ = true;
-      channelModeID_ = DecodeChannelMode(header);
-      fileSize_ = static_cast<std::int32_t>(
-          std::min<std::int64_t>(header.fileSize, std::numeric_limits<std::int32_t>::max()));
-      frameCount_ = DecodeFrameCount(header);
-      headerBitRate_ = DecodeHeaderBitRate(header);
-      streamVersion_ = DecodeStreamVersion(header);
-      profileID_ = DecodeProfile(header);
-      id3v1_->LoadFromFile(fileName);
-      apeTag_->LoadFromFile(fileName);
-      return true;
-    }
-  } catch (...) {
-  }
+void TMPEGplus::ClearFields() { Clear(); }
+
+bool TMPEGplus::ReadFrom(platform::File& file) {
   Clear();
-  return false;
+  TMPEGplusHeader header;
+  if (id3v2_->LoadFrom(file)) header.id3v2Size = id3v2_->Size();
+  if (!ReadStreamHeader(file, header) || header.fileSize <= 0 || DecodeStreamVersion(header) == 0) {
+    Clear();
+    return false;
+  }
+  valid_ = true;
+  channelModeID_ = DecodeChannelMode(header);
+  fileSize_ = static_cast<std::int32_t>(
+      std::min<std::int64_t>(header.fileSize, std::numeric_limits<std::int32_t>::max()));
+  frameCount_ = DecodeFrameCount(header);
+  headerBitRate_ = DecodeHeaderBitRate(header);
+  streamVersion_ = DecodeStreamVersion(header);
+  profileID_ = DecodeProfile(header);
+  id3v1_->LoadFrom(file);
+  apeTag_->LoadFrom(file);
+  return true;
 }
 
 std::string TMPEGplus::ChannelMode() const { return ChannelModeName(channelModeID_); }

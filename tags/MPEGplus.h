@@ -24,10 +24,9 @@ public:
   ~TMPEGplus() override;
 
   const PropertyTable& Properties() const override;
-  bool LoadFromFile(const std::string& fileName) override;
 
   // True when 12 stream bytes were read at header.id3v2Size.
-  static bool ReadStreamHeader(const std::string& fileName, TMPEGplusHeader& header);
+  static bool ReadStreamHeader(platform::File& file, TMPEGplusHeader& header);
   static std::uint8_t DecodeStreamVersion(const TMPEGplusHeader& header);
   static std::uint8_t DecodeChannelMode(const TMPEGplusHeader& header);
   static std::int32_t DecodeFrameCount(const TMPEGplusHeader& header);
@@ -50,6 +49,8 @@ public:
   bool Corrupted() const;
 
 private:
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
 
   bool valid_ = false;

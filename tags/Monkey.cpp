@@ -70,9 +70,7 @@ void TMonkey::Clear() {
   apeTag_ = std::make_unique<TAPEtag>();
 }
 
-bool TMonkey::ReadHeader(const std::string& fileName) {
-  platform::File file;
-  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
+bool TMonkey::ReadHeader(platform::File& file) {
   const std::int64_t size = file.Size();
   if (size < 0) return false;
   const std::int64_t start = id3v2_->Size();
@@ -105,19 +103,17 @@ bool TMonkey::ReadHeader(const std::string& fileName) {
   return true;
 }
 
-bool TMonkey::LoadFromFile(const std::string& fileName) {
-  try {
-    Clear();
-    const bool allTags = id3v1_->LoadFromFile(fileName) && id3v2_->LoadFromFile(fileName) &&
-                         apeTag_->LoadFromFile(fileName);
-    if (allTags && ReadHeader(fileName)) {
-      SetFileFormat("MONKEY");
-      return true;
-    }
-  } catch (...) {
-  }
+void TMonkey::ClearFields() { Clear(); }
+
+bool TMonkey::ReadFrom(platform::File& file) {
   Clear();
-  return false;
+  const bool allTags = id3v1_->LoadFrom(file) && id3v2_->LoadFrom(file) && apeTag_->LoadFrom(file);
+  if (!allTags || !ReadHeader(file)) {
+    Clear();
+    return false;
+  }
+  SetFileFormat("MONKEY");
+  return true;
 }
 
 bool TMonkey::Valid() const {

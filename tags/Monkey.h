@@ -40,7 +40,6 @@ public:
   ~TMonkey() override;
 
   const PropertyTable& Properties() const override;
-  bool LoadFromFile(const std::string& fileName) override;
 
   TID3v1* ID3v1() const { return id3v1_.get(); }
   TID3v2* ID3v2() const { return id3v2_.get(); }
@@ -61,8 +60,10 @@ public:
   const TMonkeyHeader& Header() const { return header_; }
 
 private:
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
-  bool ReadHeader(const std::string& fileName);
+  bool ReadHeader(platform::File& file);
 
   std::int64_t fileSize_ = 0;
   TMonkeyHeader header_;

@@ -274,9 +274,7 @@ std::int32_t LastGranulePosition(platform::File& file, std::int64_t fileSize) {
 
 // Fills info from the first two pages and the last one. False when the first page does not
 // carry a Vorbis identification header.
-bool ReadStreamInfo(const std::string& fileName, FileInfo& info) {
-  platform::File file;
-  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
+bool ReadStreamInfo(platform::File& file, FileInfo& info) {
   info.fileSize = file.Size();
   if (info.fileSize < 0) return false;
   info.id3v2Size = LeadingTagSize(file, info.fileSize);
@@ -326,32 +324,31 @@ void TOggVorbis::Clear() {
   vendor_.clear();
 }
 
-bool TOggVorbis::LoadFromFile(const std::string& fileName) {
+void TOggVorbis::ClearFields() { Clear(); }
+
+bool TOggVorbis::ReadFrom(platform::File& file) {
   Clear();
-  try {
-    FileInfo info;
-    if (!ReadStreamInfo(fileName, info)) return false;
-    fileSize_ = info.fileSize > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(info.fileSize);
-    samples_ = info.samples;
-    id3v2Size_ = info.id3v2Size;
-    channelModeID_ = info.channels;
-    sampleRate_ = info.sampleRate;
-    bitRateNominal_ = RoundToWord(info.bitRateNominal / 1000.0);
-    const auto& e = info.entries;
-    title_ = e[TitleEntry];
-    artist_ = e[ArtistEntry].empty() ? e[PerformerEntry] : e[ArtistEntry];
-    album_ = e[AlbumEntry];
-    track_ = static_cast<std::uint16_t>(TOggVorbis::TrackFromText(e[TrackEntry]) & 0xFF);
-    date_ = e[DateEntry];
-    genre_ = e[GenreEntry];
-    comment_ = e[CommentEntry].empty() ? e[DescriptionEntry] : e[CommentEntry];
-    vendor_ = e[VendorEntry];
-    SetFileFormat("OggVorbis");
-    return true;
-  } catch (...) {
-    Clear();
-    return false;
-  }
+  FileInfo info;
+  if (!ReadStreamInfo(file, info)) return false;
+  fileSize_ = info.fileSize > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(info.fileSize);
+  samples_ = info.samples;
+  id3v2Size_ = info.id3v2Size;
+  channelModeID_ = info.channels;
+  sampleRate_ = info.sampleRate;
+  bitRateNominal_ = RoundToWord(info.bitRateNominal / 1000.0);
+  const auto& e = info.entries;
+  title_ = e[TitleEntry];
+  artist_ = e[ArtistEntry].empty() ? e[PerformerEntry] : e[ArtistEntry];
+  album_ = e[AlbumEntry];
+  // Deliberate: the track number keeps only its low 8 bits (300 reads as 44), as the song
+  // list has always shown it for Ogg files.
+  track_ = static_cast<std::uint16_t>(TOggVorbis::TrackFromText(e[TrackEntry]) & 0xFF);
+  date_ = e[DateEntry];
+  genre_ = e[GenreEntry];
+  comment_ = e[CommentEntry].empty() ? e[DescriptionEntry] : e[CommentEntry];
+  vendor_ = e[VendorEntry];
+  SetFileFormat("OggVorbis");
+  return true;
 }
 
 std::string TOggVorbis::ChannelMode() const {

@@ -12,8 +12,6 @@ public:
   TOggVorbis();
 
   const PropertyTable& Properties() const override;
-  // True when the first Ogg page carries a Vorbis identification header.
-  bool LoadFromFile(const std::string& fileName) override;
 
   std::int32_t FileSize() const { return fileSize_; }
   std::uint8_t ChannelModeID() const { return channelModeID_; }
@@ -61,6 +59,9 @@ public:
   static std::u16string DecodeCommentUtf8(std::string_view bytes);
 
 private:
+  // True when the first Ogg page carries a Vorbis identification header.
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
 
   std::int32_t fileSize_ = 0;

@@ -49,9 +49,8 @@ void TTwinVQ::Clear() {
   album_.clear();
 }
 
-bool TTwinVQ::ReadStreamHeader(const std::string& fileName, TTwinVQHeader& header) {
-  platform::File file;
-  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
+bool TTwinVQ::ReadStreamHeader(platform::File& file, TTwinVQHeader& header) {
+  if (!file.Seek(0)) return false;
   const std::size_t got = file.Read(header.bytes, sizeof header.bytes);
   header.fileSize = file.Size();
   if (got != sizeof header.bytes || header.fileSize < 0) return false;
@@ -79,9 +78,7 @@ void TTwinVQ::StoreTextChunk(const std::uint8_t* chunkId, const std::string& tex
   else if (SameId(chunkId, "ALBM")) header.album = text;
 }
 
-void TTwinVQ::ReadTextChunks(const std::string& fileName, TTwinVQHeader& header) {
-  platform::File file;
-  if (!file.Open(fileName, platform::File::Mode::Read)) return;
+void TTwinVQ::ReadTextChunks(platform::File& file, TTwinVQHeader& header) {
   const std::int64_t size = file.Size();
   if (!file.Seek(FirstChunkOffset)) return;
   // Every chunk moves the position forward by at least its 8-byte header, so the walk
@@ -98,38 +95,32 @@ void TTwinVQ::ReadTextChunks(const std::string& fileName, TTwinVQHeader& header)
   }
 }
 
-bool TTwinVQ::LoadFromFile(const std::string& fileName) {
-  try {
-    Clear();
-    TTwinVQHeader header;
-    if (!ReadStreamHeader(fileName, header) || std::memcmp(header.bytes, "TWIN", 4) != 0) {
-      Clear();
-      return false;
-    }
-    valid_ = true;
-    channelModeID_ = header.channelMode == 0 ? 1 : header.channelMode == 1 ? 2 : 0;
-    bitRate_ = static_cast<std::uint8_t>(header.bitRate & 0xFF);
-    sampleRate_ = SampleRateFromCode(header.sampleRateCode);
-    fileSize_ = static_cast<std::uint32_t>(
-        std::min<std::int64_t>(header.fileSize, std::numeric_limits<std::uint32_t>::max()));
-    // A bit rate of 0 leaves the duration unknown, reported as 0.
-    if (header.bitRate != 0) {
-      const double payload = std::fabs(static_cast<double>(fileSize_) - header.headerSize - 20.0);
-      duration_ = payload / 125.0 / header.bitRate;
-    }
-    ReadTextChunks(fileName, header);
-    title_ = tagbytes::Trimmed(header.title);
-    comment_ = tagbytes::Trimmed(header.comment);
-    author_ = tagbytes::Trimmed(header.author);
-    copyright_ = tagbytes::Trimmed(header.copyright);
-    originalFile_ = tagbytes::Trimmed(header.originalFile);
-    album_ = tagbytes::Trimmed(header.album);
-    SetFileFormat("TwinVQ");
-    return true;
-  } catch (...) {
-    Clear();
-    return false;
+void TTwinVQ::ClearFields() { Clear(); }
+
+bool TTwinVQ::ReadFrom(platform::File& file) {
+  Clear();
+  TTwinVQHeader header;
+  if (!ReadStreamHeader(file, header) || std::memcmp(header.bytes, "TWIN", 4) != 0) return false;
+  valid_ = true;
+  channelModeID_ = header.channelMode == 0 ? 1 : header.channelMode == 1 ? 2 : 0;
+  bitRate_ = static_cast<std::uint8_t>(header.bitRate & 0xFF);
+  sampleRate_ = SampleRateFromCode(header.sampleRateCode);
+  fileSize_ = static_cast<std::uint32_t>(
+      std::min<std::int64_t>(header.fileSize, std::numeric_limits<std::uint32_t>::max()));
+  // A bit rate of 0 leaves the duration unknown, reported as 0.
+  if (header.bitRate != 0) {
+    const double payload = std::fabs(static_cast<double>(fileSize_) - header.headerSize - 20.0);
+    duration_ = payload / 125.0 / header.bitRate;
   }
+  ReadTextChunks(file, header);
+  title_ = tagbytes::Trimmed(header.title);
+  comment_ = tagbytes::Trimmed(header.comment);
+  author_ = tagbytes::Trimmed(header.author);
+  copyright_ = tagbytes::Trimmed(header.copyright);
+  originalFile_ = tagbytes::Trimmed(header.originalFile);
+  album_ = tagbytes::Trimmed(header.album);
+  SetFileFormat("TwinVQ");
+  return true;
 }
 
 std::string TTwinVQ::ChannelMode() const {

@@ -24,11 +24,10 @@ public:
   TTwinVQ();
 
   const PropertyTable& Properties() const override;
-  bool LoadFromFile(const std::string& fileName) override;
 
   // True when 40 bytes were read; also takes the file size.
-  static bool ReadStreamHeader(const std::string& fileName, TTwinVQHeader& header);
-  static void ReadTextChunks(const std::string& fileName, TTwinVQHeader& header);
+  static bool ReadStreamHeader(platform::File& file, TTwinVQHeader& header);
+  static void ReadTextChunks(platform::File& file, TTwinVQHeader& header);
   // True for an identifier with a control byte, and for "DATA".
   static bool AtChunkListEnd(const std::uint8_t* chunkId);
   static void StoreTextChunk(const std::uint8_t* chunkId, const std::string& text,
@@ -50,6 +49,8 @@ public:
   bool Corrupted() const;
 
 private:
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
 
   bool valid_ = false;

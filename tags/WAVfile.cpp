@@ -82,48 +82,40 @@ bool TWAVfile::WaveHeaderValid(const TWAVHeader& header) {
          IdAt(header.bytes + 12, "fmt ") && (header.channels == 1 || header.channels == 2);
 }
 
-bool TWAVfile::ReadRiffHeader(const std::string& fileName, TWAVHeader& header) {
-  platform::File file;
-  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
-  if (!file.ReadExact(header.bytes, FixedHeaderBytes)) return false;
+bool TWAVfile::ReadRiffHeader(platform::File& file, TWAVHeader& header) {
+  if (!file.Seek(0) || !file.ReadExact(header.bytes, FixedHeaderBytes)) return false;
   DecodeFixedHeader(header);
   if (!WaveHeaderValid(header)) return false;
   return ReadChunksAfterFormat(file, header);
 }
 
-bool TWAVfile::LoadFromFile(const std::string& fileName) {
-  try {
-    Clear();
-    TWAVHeader header;
-    if (!ReadRiffHeader(fileName, header) || !WaveHeaderValid(header)) {
-      Clear();
-      return false;
-    }
-    valid_ = true;
-    formatID_ = header.formatID;
-    channelNumber_ = static_cast<std::uint8_t>(header.channels);
-    sampleRate_ = header.sampleRate;
-    bytesPerSecond_ = header.bytesPerSecond;
-    blockAlign_ = header.blockAlign;
-    bitsPerSample_ = static_cast<std::uint8_t>(std::min<std::uint16_t>(header.bitsPerSample, 255));
-    sampleNumber_ = header.sampleCount;
+void TWAVfile::ClearFields() { Clear(); }
 
-    // Without a "data" chunk the sample data is taken to follow a chunk header after the
-    // format chunk.
-    const std::int64_t dataOffset =
-        header.dataOffset > 0 ? header.dataOffset : static_cast<std::int64_t>(header.formatSize) + 40;
-    const std::int64_t fileSize = static_cast<std::int64_t>(header.riffSize) + 8;
-    fileSize_ = static_cast<std::uint32_t>(
-        std::min<std::int64_t>(fileSize, std::numeric_limits<std::uint32_t>::max()));
-    const std::int64_t headerSize = std::min<std::int64_t>(dataOffset, fileSize_);
-    headerSize_ = static_cast<std::uint16_t>(
-        std::min<std::int64_t>(headerSize, std::numeric_limits<std::uint16_t>::max()));
-    SetFileFormat("WAV");
-    return true;
-  } catch (...) {
-    Clear();
-    return false;
-  }
+bool TWAVfile::ReadFrom(platform::File& file) {
+  Clear();
+  TWAVHeader header;
+  if (!ReadRiffHeader(file, header) || !WaveHeaderValid(header)) return false;
+  valid_ = true;
+  formatID_ = header.formatID;
+  channelNumber_ = static_cast<std::uint8_t>(header.channels);
+  sampleRate_ = header.sampleRate;
+  bytesPerSecond_ = header.bytesPerSecond;
+  blockAlign_ = header.blockAlign;
+  bitsPerSample_ = static_cast<std::uint8_t>(std::min<std::uint16_t>(header.bitsPerSample, 255));
+  sampleNumber_ = header.sampleCount;
+
+  // Without a "data" chunk the sample data is taken to follow a chunk header after the
+  // format chunk.
+  const std::int64_t dataOffset =
+      header.dataOffset > 0 ? header.dataOffset : static_cast<std::int64_t>(header.formatSize) + 40;
+  const std::int64_t fileSize = static_cast<std::int64_t>(header.riffSize) + 8;
+  fileSize_ = static_cast<std::uint32_t>(
+      std::min<std::int64_t>(fileSize, std::numeric_limits<std::uint32_t>::max()));
+  const std::int64_t headerSize = std::min<std::int64_t>(dataOffset, fileSize_);
+  headerSize_ = static_cast<std::uint16_t>(
+      std::min<std::int64_t>(headerSize, std::numeric_limits<std::uint16_t>::max()));
+  SetFileFormat("WAV");
+  return true;
 }
 
 std::string TWAVfile::Format() const {

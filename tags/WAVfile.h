@@ -25,9 +25,8 @@ public:
   TWAVfile();
 
   const PropertyTable& Properties() const override;
-  bool LoadFromFile(const std::string& fileName) override;
 
-  static bool ReadRiffHeader(const std::string& fileName, TWAVHeader& header);
+  static bool ReadRiffHeader(platform::File& file, TWAVHeader& header);
   // "RIFF", "WAVE" and "fmt " in place and one or two channels.
   static bool WaveHeaderValid(const TWAVHeader& header);
 
@@ -46,6 +45,8 @@ public:
   double Duration() const;
 
 private:
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
 
   bool valid_ = false;

@@ -187,14 +187,12 @@ void ReadHeaderObject(const Guid& guid, ObjectReader& reader, FileData& data) {
   }
 }
 
-// Walks the header objects. False when the file cannot be opened or its header object is
+// Walks the header objects. False when the file cannot be read or its header object is
 // cut short. The walk ends early at an object smaller than its own header or one reaching
 // past the end of the file, so neither a lying size nor a huge count can keep it going.
-bool ReadAsfHeader(const std::string& fileName, FileData& data) {
-  platform::File file;
-  if (!file.Open(fileName, platform::File::Mode::Read)) return false;
+bool ReadAsfHeader(platform::File& file, FileData& data) {
   const std::int64_t fileSize = file.Size();
-  if (fileSize < 0) return false;
+  if (fileSize < 0 || !file.Seek(0)) return false;
   data.fileSize = fileSize;
 
   std::uint8_t head[HeaderObjectHeadSize];
@@ -254,30 +252,27 @@ std::string TWMAfile::ChannelMode() const {
   return channelModeID_ < 3 ? names[channelModeID_] : names[0];
 }
 
-bool TWMAfile::LoadFromFile(const std::string& fileName) {
+void TWMAfile::ClearFields() { Clear(); }
+
+bool TWMAfile::ReadFrom(platform::File& file) {
   Clear();
-  try {
-    FileData data;
-    if (!ReadAsfHeader(fileName, data) || !IsValid(data)) return false;
-    valid_ = true;
-    fileSize_ = data.fileSize > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(data.fileSize);
-    channelModeID_ = static_cast<std::uint8_t>(data.channels);
-    sampleRate_ = data.sampleRate;
-    duration_ = static_cast<double>(data.fileSize) * 8 / data.maxBitRate;
-    bitRate_ = data.byteRate * 8 / 1000;
-    title_ = Trimmed(data.tag.title);
-    artist_ = Trimmed(data.tag.artist);
-    album_ = Trimmed(data.tag.album);
-    track_ = tagbytes::WholeDecimalOrZero(std::u16string_view(Trimmed(data.tag.track)));
-    year_ = Trimmed(data.tag.year);
-    genre_ = Trimmed(data.tag.genre);
-    comment_ = Trimmed(data.tag.comment);
-    SetFileFormat("WMA");
-    return true;
-  } catch (...) {
-    Clear();
-    return false;
-  }
+  FileData data;
+  if (!ReadAsfHeader(file, data) || !IsValid(data)) return false;
+  valid_ = true;
+  fileSize_ = data.fileSize > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(data.fileSize);
+  channelModeID_ = static_cast<std::uint8_t>(data.channels);
+  sampleRate_ = data.sampleRate;
+  duration_ = static_cast<double>(data.fileSize) * 8 / data.maxBitRate;
+  bitRate_ = data.byteRate * 8 / 1000;
+  title_ = Trimmed(data.tag.title);
+  artist_ = Trimmed(data.tag.artist);
+  album_ = Trimmed(data.tag.album);
+  track_ = tagbytes::WholeDecimalOrZero(std::u16string_view(Trimmed(data.tag.track)));
+  year_ = Trimmed(data.tag.year);
+  genre_ = Trimmed(data.tag.genre);
+  comment_ = Trimmed(data.tag.comment);
+  SetFileFormat("WMA");
+  return true;
 }
 
 const PropertyTable& TWMAfile::Properties() const {

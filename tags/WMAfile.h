@@ -10,8 +10,6 @@ public:
   TWMAfile();
 
   const PropertyTable& Properties() const override;
-  // True when the file is ASF and its header describes a plausible mono or stereo stream.
-  bool LoadFromFile(const std::string& fileName) override;
 
   bool Valid() const { return valid_; }
   std::int32_t FileSize() const { return fileSize_; }
@@ -32,6 +30,9 @@ public:
   const std::u16string& Comment() const { return comment_; }
 
 private:
+  // True when the file is ASF and its header describes a plausible mono or stereo stream.
+  bool ReadFrom(platform::File& file) override;
+  void ClearFields() override;
   void Clear();
 
   bool valid_ = false;

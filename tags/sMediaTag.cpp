@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/CodePage.h"
+#include "platform/File.h"
 
 namespace {
 
@@ -181,6 +182,20 @@ std::string TsMediaTag::PropertyText(std::string_view name) {
   return PropValueToText(info->kind, info->get(*this));
 }
 
-bool TsMediaTag::LoadFromFile(const std::string&) { return false; }
+bool TsMediaTag::LoadFromFile(const std::string& fileName) {
+  platform::File file;
+  file.Open(fileName, platform::File::Mode::Read);
+  return LoadFrom(file);
+}
+
+bool TsMediaTag::LoadFrom(platform::File& file) {
+  // A reader that refuses a file has already put its fields in the state it wants.
+  if (!ReadFrom(file)) return false;
+  if (!file.ReadFailed()) return true;
+  ClearFields();
+  return false;
+}
+
+bool TsMediaTag::ReadFrom(platform::File&) { return false; }
 bool TsMediaTag::StripFromFile(const std::string&) { return false; }
 bool TsMediaTag::WriteToFile(const std::string&) { return false; }

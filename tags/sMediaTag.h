@@ -10,6 +10,10 @@
 #include <variant>
 #include <vector>
 
+namespace platform {
+class File;
+}
+
 class TsMediaTag;
 
 // The kinds of published properties.
@@ -136,8 +140,12 @@ public:
   // The published property called name as text (PropValueToText); empty when not published.
   std::string PropertyText(std::string_view name);
 
-  // True when the file is of this reader's kind. Clears all fields first. Never throws.
-  virtual bool LoadFromFile(const std::string& fileName);
+  // Opens the file for reading and reads it with LoadFrom (a file that cannot be opened is
+  // read as an empty one, which no reader accepts).
+  bool LoadFromFile(const std::string& fileName);
+  // True when the open file is of this reader's kind. Clears all fields first. A read that
+  // fails on an input/output error makes the result false and leaves the cleared state.
+  bool LoadFrom(platform::File& file);
   // Removes this tag from the file. The base refuses.
   virtual bool StripFromFile(const std::string& fileName);
   // Writes this object's values into the file as a tag. The base refuses.
@@ -148,6 +156,11 @@ public:
   const std::vector<std::string>& RawValues() const { return rawValues_; }
 
 protected:
+  // The reader's own reading of the open file: clears the fields, reads, and tells whether
+  // the file is of its kind. The base accepts nothing.
+  virtual bool ReadFrom(platform::File& file);
+  // Back to the cleared state after a failed read; the base clears its own fields.
+  virtual void ClearFields() { ClearBase(); }
   void SetFileFormat(std::string format) { fileFormat_ = std::move(format); }
   // Back to the constructor's state: FileFormat "unknown", RawValues empty.
   void ClearBase();

@@ -1,6 +1,7 @@
 #include "tags/sMediaTagReader.h"
 
 #include "platform/CodePage.h"
+#include "platform/File.h"
 #include "tags/AACfile.h"
 #include "tags/CDAtrack.h"
 #include "tags/FLACfile.h"
@@ -9,16 +10,16 @@
 #include "tags/MPEGplus.h"
 #include "tags/Monkey.h"
 #include "tags/OggVorbis.h"
+#include "tags/ReaderFaults.h"
 #include "tags/TwinVQ.h"
 #include "tags/WAVfile.h"
 #include "tags/WMAfile.h"
 
 namespace {
 
-// Fixed slots of the reader table.
+// Fixed slots of the reader table (slot 0 stands for the class chosen by extension).
 enum ReaderSlot : std::size_t {
-  ExtensionSlotIndex = 0,
-  WMAfileSlot,
+  WMAfileSlot = 1,
   MPEGaudioSlot,
   MPEGplusSlot,
   MP4fileSlot,
@@ -36,7 +37,7 @@ struct ExtensionRule {
   ReaderSlot slot;  // the fixed slot whose class the patterns choose
 };
 
-// Tested in this order; the first list that matches chooses the class for slot 0.
+// Tested in this order; the first list that matches chooses the class tried first.
 constexpr ExtensionRule ExtensionRules[] = {
     {"*.aac", AACfileSlot},      {"*.ape", MonkeySlot},         {"*.cda", CDAtrackSlot},
     {"*.flac;*.fla", FLACfileSlot}, {"*.ogg", OggVorbisSlot},   {"*.vqf;*.svf", TwinVQSlot},
@@ -170,8 +171,28 @@ bool MatchPatternList(std::string_view name, std::string_view patterns, std::str
   return MatchPattern(name, patterns.substr(pieceStart));
 }
 
-TsMediaTagReader::ReaderClassTable& TsMediaTagReader::ReaderClasses() {
-  static ReaderClassTable table = [] {
+namespace {
+
+// Runs body; in the program an unexpected exception from a reader or tag is swallowed and
+// gives fallback, in the fuzz build it passes on so that the fuzzer sees the fault.
+template <class Body, class Result>
+Result Guarded(Body&& body, Result fallback) {
+  if constexpr (SwallowReaderFaults) {
+    try {
+      return body();
+    } catch (...) {
+      return fallback;
+    }
+  } else {
+    (void)fallback;
+    return body();
+  }
+}
+
+}  // namespace
+
+const TsMediaTagReader::ReaderClassTable& TsMediaTagReader::StandardReaderClasses() {
+  static const ReaderClassTable table = [] {
     ReaderClassTable slots{};
     slots[WMAfileSlot] = &CreateReader<TWMAfile>;
     slots[MPEGaudioSlot] = &CreateReader<TMPEGaudio>;
@@ -189,28 +210,38 @@ TsMediaTagReader::ReaderClassTable& TsMediaTagReader::ReaderClasses() {
   return table;
 }
 
-ReaderFactory TsMediaTagReader::ExtensionSlot() { return ReaderClasses()[ExtensionSlotIndex]; }
+ReaderFactory TsMediaTagReader::ExtensionClass(std::string_view fileName, const ReaderClassTable& classes) {
+  for (const ExtensionRule& rule : ExtensionRules) {
+    if (MatchPatternList(fileName, rule.patterns, ";")) return classes[rule.slot];
+  }
+  return nullptr;
+}
 
-void TsMediaTagReader::ResetExtensionSlot() { ReaderClasses()[ExtensionSlotIndex] = nullptr; }
+TsMediaTagReader::TsMediaTagReader() : classes_(StandardReaderClasses()) {}
+
+TsMediaTagReader::TsMediaTagReader(const ReaderClassTable& classes) : classes_(classes) {}
 
 bool TsMediaTagReader::Open(const std::string& fileName) {
   current_.reset();
-  ReaderClassTable& classes = ReaderClasses();
-  for (const ExtensionRule& rule : ExtensionRules) {
-    if (MatchPatternList(fileName, rule.patterns, ";")) {
-      classes[ExtensionSlotIndex] = classes[rule.slot];
-      break;
-    }
-  }
-  for (ReaderFactory factory : classes) {
-    if (!factory) continue;
-    try {
-      current_ = factory();
-      if (current_ && current_->LoadFromFile(fileName)) return true;
-    } catch (...) {
-      // A reader that fails on a file counts as refusing it.
-    }
-    current_.reset();
+  // One open file for every reader tried; a file that cannot be opened reads as empty, and
+  // the readers refuse it.
+  platform::File file;
+  file.Open(fileName, platform::File::Mode::Read);
+  auto tryClass = [&](ReaderFactory factory) {
+    if (!factory) return false;
+    const bool accepted = Guarded(
+        [&] {
+          current_ = factory();
+          return current_ && current_->LoadFrom(file);
+        },
+        false);
+    if (!accepted) current_.reset();
+    return accepted;
+  };
+  // The extension's class first; when it refuses, it is tried again in its fixed slot.
+  if (tryClass(ExtensionClass(fileName, classes_))) return true;
+  for (std::size_t slot = 1; slot < ReaderSlotCount; ++slot) {
+    if (tryClass(classes_[slot])) return true;
   }
   return false;
 }
@@ -228,37 +259,47 @@ std::string TsMediaTagReader::GetValue(const std::string& name) const {
 
 void TsMediaTagReader::SetValue(const std::string& name, const std::string& value) {
   if (!current_ || name.empty()) return;
-  try {
-    if (const PropertyInfo* info = current_->FindProperty(name)) {
-      if (!SetPropertyFromText(*current_, *info, value)) return;
-    }
-    for (TsMediaTag* tag : EmbeddedTags(*current_)) {
-      if (const PropertyInfo* info = tag->FindProperty(name)) {
-        if (!SetPropertyFromText(*tag, *info, value)) return;
-      }
-    }
-  } catch (...) {
-    // A setter that fails ends the operation.
-  }
+  // A setter that fails ends the operation.
+  Guarded(
+      [&] {
+        if (const PropertyInfo* info = current_->FindProperty(name)) {
+          if (!SetPropertyFromText(*current_, *info, value)) return false;
+        }
+        for (TsMediaTag* tag : EmbeddedTags(*current_)) {
+          if (const PropertyInfo* info = tag->FindProperty(name)) {
+            if (!SetPropertyFromText(*tag, *info, value)) return false;
+          }
+        }
+        return true;
+      },
+      false);
 }
 
 bool TsMediaTagReader::StripTags(const std::string& fileName) {
   if (!current_ || fileName.empty()) return false;
-  bool result = current_->StripFromFile(fileName);
-  for (TsMediaTag* tag : EmbeddedTags(*current_)) result = tag->StripFromFile(fileName);
-  return result;
+  return Guarded(
+      [&] {
+        bool result = current_->StripFromFile(fileName);
+        for (TsMediaTag* tag : EmbeddedTags(*current_)) result = tag->StripFromFile(fileName);
+        return result;
+      },
+      false);
 }
 
 bool TsMediaTagReader::WriteTags(const std::string& fileName) {
   if (!current_ || fileName.empty()) return false;
-  bool result = current_->WriteToFile(fileName);
-  for (TsMediaTag* tag : EmbeddedTags(*current_)) result = tag->WriteToFile(fileName);
-  return result;
+  return Guarded(
+      [&] {
+        bool result = current_->WriteToFile(fileName);
+        for (TsMediaTag* tag : EmbeddedTags(*current_)) result = tag->WriteToFile(fileName);
+        return result;
+      },
+      false);
 }
 
 std::optional<std::vector<std::string>> TsMediaTagReader::PropertyNames() const {
   if (!current_) return std::nullopt;
-  try {
+  return Guarded([&]() -> std::optional<std::vector<std::string>> {
     std::vector<std::string> names;
     auto addNames = [&names](const TsMediaTag& object) {
       for (const PropertyInfo& info : object.Properties()) {
@@ -272,7 +313,5 @@ std::optional<std::vector<std::string>> TsMediaTagReader::PropertyNames() const 
     addNames(*current_);
     for (TsMediaTag* tag : EmbeddedTags(*current_)) addNames(*tag);
     return names;
-  } catch (...) {
-    return std::nullopt;
-  }
+  }, std::optional<std::vector<std::string>>());
 }

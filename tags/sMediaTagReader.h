@@ -15,13 +15,18 @@ public:
   static constexpr std::size_t ReaderSlotCount = 12;
   using ReaderClassTable = std::array<ReaderFactory, ReaderSlotCount>;
 
-  TsMediaTagReader() = default;
+  // A dispatcher over the program's reader classes.
+  TsMediaTagReader();
+  // A dispatcher over other reader classes (tests): slots 1 to 11 of classes are its fixed
+  // slots, slot 0 is not used. The table must outlive the dispatcher.
+  explicit TsMediaTagReader(const ReaderClassTable& classes);
   ~TsMediaTagReader() = default;
   TsMediaTagReader(const TsMediaTagReader&) = delete;
   TsMediaTagReader& operator=(const TsMediaTagReader&) = delete;
 
-  // Tries the reader chosen by the file's extension, then the fixed readers; true when one
-  // accepted the file (it is then Current). Never throws.
+  // Opens the file once and tries the reader chosen by the file's extension, then the fixed
+  // readers, each reading through that one open file; true when one accepted the file (it
+  // is then Current). Never throws.
   bool Open(const std::string& fileName);
   // Removes (writes) the tags of Current and of its embedded tags; the result of the last call.
   bool StripTags(const std::string& fileName);
@@ -39,15 +44,16 @@ public:
   // The reader that accepted the last opened file; null when none.
   TsMediaTag* Current() const { return current_.get(); }
 
-  // The class-wide table of reader classes. Slot 0 holds the class chosen by the most recent
-  // file name that matched an extension pattern (empty at start); slots 1 to 11 are fixed.
-  // Tests may replace entries (and must put the previous table back).
-  static ReaderClassTable& ReaderClasses();
-  // The class in slot 0 (null when empty) and a way back to the empty slot.
-  static ReaderFactory ExtensionSlot();
-  static void ResetExtensionSlot();
+  // The program's reader classes: slot 0 empty, slots 1 to 11 the fixed readers.
+  static const ReaderClassTable& StandardReaderClasses();
+  // The class that the file name's extension chooses among the fixed slots of classes;
+  // null when no extension pattern matches. It depends on the name alone: a name that
+  // matches no pattern starts at the fixed slots, whatever was opened before.
+  static ReaderFactory ExtensionClass(std::string_view fileName,
+                                      const ReaderClassTable& classes = StandardReaderClasses());
 
 private:
+  const ReaderClassTable& classes_;
   std::unique_ptr<TsMediaTag> current_;
 };
 

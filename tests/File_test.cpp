@@ -314,4 +314,57 @@ TEST(WholeFile, AFullDiskHalfwayKeepsTheOldContent) {
   EXPECT_TRUE(platform::SyncFileSystem(path));
 }
 
+TEST(FileRead, AnInputOutputErrorIsToldFromTheEndOfTheFile) {
+  TempDir dir;
+  const std::string path = dir.File("bad.bin");
+  const std::string content = Pattern(20'000);
+  WriteBytes(path, content);
+  File file;
+  ASSERT_TRUE(file.Open(path, File::Mode::Read));
+  // The end of the file is no error.
+  EXPECT_EQ(ReadAt(file, 19'990, 100), content.substr(19'990));
+  EXPECT_FALSE(file.ReadFailed());
+
+  // A bad sector at 9000: a small read there and a large read across it stop at it.
+  platform::SimulateReadErrorAt(9000);
+  const std::string small = ReadAt(file, 8990, 20);
+  const std::string large = ReadAt(file, 0, 15'000);
+  platform::SimulateReadErrorAt(-1);
+  EXPECT_TRUE(file.ReadFailed());
+  EXPECT_EQ(file.ReadError(), EIO);
+  EXPECT_EQ(small, content.substr(8990, 10));
+  EXPECT_EQ(large, content.substr(0, 9000));
+  // Reads that succeed later do not hide it; opening again starts afresh.
+  EXPECT_EQ(ReadAt(file, 100, 10), content.substr(100, 10));
+  EXPECT_TRUE(file.ReadFailed());
+  ASSERT_TRUE(file.Open(path, File::Mode::Read));
+  EXPECT_FALSE(file.ReadFailed());
+
+  std::string whole;
+  platform::SimulateReadErrorAt(100);
+  const bool read = platform::ReadWholeFile(path, whole);
+  platform::SimulateReadErrorAt(-1);
+  EXPECT_FALSE(read);
+  EXPECT_EQ(errno, EIO);
+}
+
+TEST(FileRead, SmallReadsStayInsideTheFileAndItsPages) {
+  // A file that ends inside a page, read field by field from the cache at its last bytes
+  // and past them.
+  TempDir dir;
+  const std::string path = dir.File("tail.bin");
+  const std::string content = Pattern(4096 * 3 + 100);
+  WriteBytes(path, content);
+  File file;
+  ASSERT_TRUE(file.Open(path, File::Mode::Read));
+  EXPECT_EQ(ReadAt(file, 4096 * 3 + 90, 4), content.substr(4096 * 3 + 90, 4));
+  EXPECT_EQ(ReadAt(file, 4096 * 3 + 96, 8), content.substr(4096 * 3 + 96));
+  EXPECT_EQ(ReadAt(file, 4096 * 3 + 100, 8), "");
+  // A read that straddles a page boundary, then one that straddles the cache's reach.
+  EXPECT_EQ(ReadAt(file, 4090, 12), content.substr(4090, 12));
+  EXPECT_EQ(ReadAt(file, 100, 12'000), content.substr(100, 12'000));
+  EXPECT_EQ(ReadAt(file, 5, 4096 * 3 + 95), content.substr(5));
+  EXPECT_FALSE(file.ReadFailed());
+}
+
 }  // namespace

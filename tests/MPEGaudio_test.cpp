@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "platform/File.h"
 
 using testing_support::Bytes;
 using testing_support::TempDir;
@@ -910,6 +911,24 @@ TEST_F(MPEGaudioFile, InfoIsLookedForWhereXingWouldBe) {
   ASSERT_TRUE(mp3.LoadFromFile(Write("mono.mp3", content)));
   EXPECT_EQ(mp3.Frames(), 77);
   EXPECT_EQ(mp3.ChannelMode(), "Mono");
+}
+
+TEST_F(MPEGaudioFile, ABadSectorInTheStreamRefusesTheFileAndClearsTheTags) {
+  const Bytes tag = ID3v2Tag("Song", 100);
+  Bytes content = tag;
+  content.Append(Frames(Header{}, kFrame128, 20));
+  const std::string path = Write("bad.mp3", content);
+  TMPEGaudio mp3;
+  platform::SimulateReadErrorAt(static_cast<std::int64_t>(tag.size() + 1000));
+  const bool loaded = mp3.LoadFromFile(path);
+  platform::SimulateReadErrorAt(-1);
+  EXPECT_FALSE(loaded);
+  EXPECT_EQ(mp3.FileFormat(), "unknown");
+  EXPECT_FALSE(mp3.ID3v2()->Exists());
+  EXPECT_FALSE(mp3.FrameHeader().Found);
+  // The same file read whole is an MP3 file.
+  ASSERT_TRUE(mp3.LoadFromFile(path));
+  EXPECT_EQ(mp3.ID3v2()->Title(), "Song");
 }
 
 // ---- files made by lame ---------------------------------------------------------------

@@ -165,13 +165,16 @@ TEST_F(Cli, ScanSavesTheSongListAndListPrintsItsRows) {
   EXPECT_EQ(std::abs(yoru - gunjo), 1);
 }
 
-TEST_F(Cli, ListEscapesBackslashTabAndLineBreaksButNotTrailBytes) {
+// A TAB, CR or LF cannot reach a list file (they end its fields and lines), so only the
+// backslash can be seen escaped; the trail byte 0x5C of ソ and 表 is not a backslash.
+TEST_F(Cli, ListEscapesBackslashesButNotTrailBytes) {
   MakePlayer(player_);
-  SongTags odd{"a\tb\\c\r\nd", "ソ", "", "", "", "", "", kSixSeconds};
+  SongTags odd{"a\\b", "ソ表", "", "7", "", "", "", kSixSeconds};
   AddSong(player_, "odd.mp3", odd);
   ASSERT_EQ(Tool("scan").exitCode, 0);
   const ToolResult run = Tool("list player");
-  EXPECT_EQ(run.out, "1\t0\ta\\tb\\\\c\\r\\nd\tソ\t\t\t00:06\t\t\t" + Song("odd.mp3") + "\n");
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "1\t0\ta\\\\b\tソ表\t7\t\t00:06\t\t\t" + Song("odd.mp3") + "\n");
 }
 
 TEST_F(Cli, RegisterTickExportWritesPagesByteForByte) {

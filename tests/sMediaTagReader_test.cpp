@@ -106,7 +106,7 @@ class TRefuser : public TsMediaTag {
 public:
   TRefuser() { g_events.push_back("new" + std::to_string(Id)); }
   ~TRefuser() override { g_events.push_back("free" + std::to_string(Id)); }
-  bool LoadFromFile(const std::string&) override {
+  bool ReadFrom(platform::File&) override {
     g_events.push_back("load" + std::to_string(Id));
     return false;
   }
@@ -115,7 +115,7 @@ public:
 class TThrowsOnLoad : public TsMediaTag {
 public:
   ~TThrowsOnLoad() override { g_events.push_back("freeThrowsOnLoad"); }
-  bool LoadFromFile(const std::string&) override { throw std::runtime_error("broken file"); }
+  bool ReadFrom(platform::File&) override { throw std::runtime_error("broken file"); }
 };
 
 class TThrowsInConstructor : public TsMediaTag {
@@ -192,7 +192,7 @@ public:
         });
     return table;
   }
-  bool LoadFromFile(const std::string&) override { return true; }
+  bool ReadFrom(platform::File&) override { return true; }
   bool StripFromFile(const std::string&) override {
     g_events.push_back("strip own");
     return false;
@@ -232,7 +232,7 @@ public:
         });
     return table;
   }
-  bool LoadFromFile(const std::string&) override {
+  bool ReadFrom(platform::File&) override {
     SetFileFormat("KINDS");
     return true;
   }
@@ -240,21 +240,15 @@ public:
   std::u16string wide = u"\u65e5\u672c";
 };
 
-// Replaces the reader table for one test and puts the previous one back.
-class ReaderTableGuard {
+// A reader table of test classes for one test's dispatchers; every slot starts empty.
+class TestReaderTable {
 public:
-  ReaderTableGuard() : saved_(TsMediaTagReader::ReaderClasses()) {
-    TsMediaTagReader::ReaderClasses().fill(nullptr);
-    g_events.clear();
-  }
-  ~ReaderTableGuard() {
-    TsMediaTagReader::ReaderClasses() = saved_;
-    TsMediaTagReader::ResetExtensionSlot();
-  }
-  void Set(std::size_t slot, ReaderFactory factory) { TsMediaTagReader::ReaderClasses()[slot] = factory; }
+  TestReaderTable() { g_events.clear(); }
+  void Set(std::size_t slot, ReaderFactory factory) { table_[slot] = factory; }
+  const TsMediaTagReader::ReaderClassTable& table() const { return table_; }
 
 private:
-  TsMediaTagReader::ReaderClassTable saved_;
+  TsMediaTagReader::ReaderClassTable table_{};
 };
 
 constexpr std::size_t WmaSlot = 1, Mp4Slot = 4, OggSlot = 5, WavSlot = 10;
@@ -262,63 +256,71 @@ constexpr std::size_t WmaSlot = 1, Mp4Slot = 4, OggSlot = 5, WavSlot = 10;
 // ---------------------------------------------------------------- Open
 
 TEST(TsMediaTagReaderOpen, ExtensionClassIsTriedFirstAndAgainInItsFixedSlot) {
-  ReaderTableGuard guard;
-  guard.Set(WmaSlot, &CreateReader<TRefuser<1>>);
-  guard.Set(WavSlot, &CreateReader<TRefuser<10>>);
-  TsMediaTagReader reader;
+  TestReaderTable readers;
+  readers.Set(WmaSlot, &CreateReader<TRefuser<1>>);
+  readers.Set(WavSlot, &CreateReader<TRefuser<10>>);
+  TsMediaTagReader reader(readers.table());
   EXPECT_FALSE(reader.Open("/music/Song.WAV"));
   EXPECT_EQ(reader.Current(), nullptr);
-  EXPECT_EQ(TsMediaTagReader::ExtensionSlot(), &CreateReader<TRefuser<10>>);
   const std::vector<std::string> expected = {"new10", "load10", "free10", "new1",  "load1",
                                              "free1", "new10",  "load10", "free10"};
   EXPECT_EQ(g_events, expected);
 }
 
-TEST(TsMediaTagReaderOpen, UnmatchedNameKeepsTheLastChosenClassAcrossDispatchers) {
-  ReaderTableGuard guard;
-  TsMediaTagReader::ResetExtensionSlot();
-  guard.Set(OggSlot, &CreateReader<TRefuser<5>>);
-  {
-    TsMediaTagReader first;
-    first.Open("song.m4p");  // nothing chosen yet: only the fixed slot
-  }
-  EXPECT_EQ(g_events, (std::vector<std::string>{"new5", "load5", "free5"}));
-  EXPECT_EQ(TsMediaTagReader::ExtensionSlot(), nullptr);
-
-  TsMediaTagReader().Open("a.ogg");
+TEST(TsMediaTagReaderOpen, UnmatchedNameStartsAtTheFixedSlotsWhateverWasOpenedBefore) {
+  TestReaderTable readers;
+  readers.Set(OggSlot, &CreateReader<TRefuser<5>>);
+  readers.Set(WavSlot, &CreateReader<TRefuser<10>>);
+  TsMediaTagReader(readers.table()).Open("a.ogg");
+  TsMediaTagReader first(readers.table());
+  first.Open("a.wav");
   g_events.clear();
-  TsMediaTagReader second;
-  second.Open("b.m4p");
-  EXPECT_EQ(TsMediaTagReader::ExtensionSlot(), &CreateReader<TRefuser<5>>);
-  EXPECT_EQ(g_events, (std::vector<std::string>{"new5", "load5", "free5", "new5", "load5", "free5"}));
+  // Neither the other dispatcher's file nor this one's own last file comes first.
+  first.Open("b.m4p");
+  EXPECT_EQ(g_events, (std::vector<std::string>{"new5", "load5", "free5", "new10", "load10", "free10"}));
+  g_events.clear();
+  TsMediaTagReader(readers.table()).Open("c.m4p");
+  EXPECT_EQ(g_events, (std::vector<std::string>{"new5", "load5", "free5", "new10", "load10", "free10"}));
+}
 
-  // A matched name writes its class even when that slot is empty here.
-  second.Open("c.m4a");
-  EXPECT_EQ(TsMediaTagReader::ExtensionSlot(), nullptr);
+TEST(TsMediaTagReaderOpen, TwoDispatchersReadTheSameFileAlikeWhateverEachOpenedBefore) {
+  TempDir dir;
+  const std::string mp3 = dir.File("song.mp3");
+  using namespace id3v1_test;
+  WriteBytes(mp3, CbrMpegFrames(10) + Id3v1Block(Id3v1Fields().Title("Song")));
+  const std::string odd = dir.File("song.m4p");
+  WriteBytes(odd, CbrMpegFrames(10) + Id3v1Block(Id3v1Fields().Title("Odd")));
+  TsMediaTagReader a, b;
+  ASSERT_TRUE(a.Open(mp3));
+  ASSERT_TRUE(b.Open(odd));
+  ASSERT_TRUE(a.Open(odd));
+  EXPECT_EQ(a.GetValue("FileFormat"), b.GetValue("FileFormat"));
+  EXPECT_EQ(a.GetValue("Title"), "Odd");
+  EXPECT_EQ(b.GetValue("Title"), "Odd");
 }
 
 TEST(TsMediaTagReaderOpen, ErrorsInsideReadersAreSwallowed) {
-  ReaderTableGuard guard;
-  guard.Set(1, &ThrowingFactory);
-  guard.Set(2, &CreateReader<TThrowsInConstructor>);
-  guard.Set(3, &CreateReader<TThrowsOnLoad>);
-  guard.Set(4, &CreateReader<TKindsReader>);
-  guard.Set(5, &CreateReader<TRefuser<5>>);
-  TsMediaTagReader reader;
+  TestReaderTable readers;
+  readers.Set(1, &ThrowingFactory);
+  readers.Set(2, &CreateReader<TThrowsInConstructor>);
+  readers.Set(3, &CreateReader<TThrowsOnLoad>);
+  readers.Set(4, &CreateReader<TKindsReader>);
+  readers.Set(5, &CreateReader<TRefuser<5>>);
+  TsMediaTagReader reader(readers.table());
   ASSERT_TRUE(reader.Open("x.bin"));
   EXPECT_NE(dynamic_cast<TKindsReader*>(reader.Current()), nullptr);
   EXPECT_EQ(g_events, (std::vector<std::string>{"freeThrowsOnLoad"}));  // freed; later slots untried
 }
 
 TEST(TsMediaTagReaderOpen, OpenAgainFreesThePreviousReaderFirst) {
-  ReaderTableGuard guard;
-  guard.Set(1, &CreateReader<TRefuser<1>>);
-  guard.Set(2, &CreateReader<TRefuser<2>>);
-  guard.Set(3, &CreateReader<TKindsReader>);
-  TsMediaTagReader reader;
+  TestReaderTable readers;
+  readers.Set(1, &CreateReader<TRefuser<1>>);
+  readers.Set(2, &CreateReader<TRefuser<2>>);
+  readers.Set(3, &CreateReader<TKindsReader>);
+  TsMediaTagReader reader(readers.table());
   ASSERT_TRUE(reader.Open("x"));
   EXPECT_EQ(reader.GetValue("FileFormat"), "KINDS");
-  guard.Set(3, nullptr);
+  readers.Set(3, nullptr);
   g_events.clear();
   EXPECT_FALSE(reader.Open("x"));
   EXPECT_EQ(reader.Current(), nullptr);
@@ -328,7 +330,8 @@ TEST(TsMediaTagReaderOpen, OpenAgainFreesThePreviousReaderFirst) {
 }
 
 TEST(TsMediaTagReaderOpen, FixedSlotsAndExtensionsNameTheRealReaders) {
-  const auto& classes = TsMediaTagReader::ReaderClasses();
+  const auto& classes = TsMediaTagReader::StandardReaderClasses();
+  EXPECT_EQ(classes[0], nullptr);
   EXPECT_EQ(classes[1], &CreateReader<TWMAfile>);
   EXPECT_EQ(classes[2], &CreateReader<TMPEGaudio>);
   EXPECT_EQ(classes[3], &CreateReader<TMPEGplus>);
@@ -341,8 +344,6 @@ TEST(TsMediaTagReaderOpen, FixedSlotsAndExtensionsNameTheRealReaders) {
   EXPECT_EQ(classes[10], &CreateReader<TWAVfile>);
   EXPECT_EQ(classes[11], &CreateReader<TCDAtrack>);
 
-  TempDir dir;
-  TsMediaTagReader::ResetExtensionSlot();
   const std::pair<std::string, ReaderFactory> cases[] = {
       {"a.aac", &CreateReader<TAACfile>},     {"a.APE", &CreateReader<TMonkey>},
       {"a.cda", &CreateReader<TCDAtrack>},    {"a.flac", &CreateReader<TFLACfile>},
@@ -352,14 +353,17 @@ TEST(TsMediaTagReaderOpen, FixedSlotsAndExtensionsNameTheRealReaders) {
       {"a.wma", &CreateReader<TWMAfile>},     {"a.MP3", &CreateReader<TMPEGaudio>},
       {"a.mp4", &CreateReader<TMPEGaudio>},   {"a.mpc", &CreateReader<TMPEGaudio>},
       {"a.rmp", &CreateReader<TMPEGaudio>},   {"a.m4a", &CreateReader<TMP4file>},
-      {"a.m4p", &CreateReader<TMP4file>},     {"a.mp3.bak", &CreateReader<TMP4file>},
+      {"a.m4p", nullptr},                     {"a.mp3.bak", nullptr},
+      {"/music/x.aac/song", nullptr},
   };
   for (const auto& [name, factory] : cases) {
-    TsMediaTagReader reader;
-    EXPECT_FALSE(reader.Open(dir.File(name))) << name;  // no such file
-    EXPECT_EQ(TsMediaTagReader::ExtensionSlot(), factory) << name;
+    EXPECT_EQ(TsMediaTagReader::ExtensionClass(name), factory) << name;
   }
-  TsMediaTagReader::ResetExtensionSlot();
+  // The class comes from the table the dispatcher was given.
+  TestReaderTable readers;
+  readers.Set(OggSlot, &CreateReader<TRefuser<5>>);
+  EXPECT_EQ(TsMediaTagReader::ExtensionClass("a.ogg", readers.table()), &CreateReader<TRefuser<5>>);
+  EXPECT_EQ(TsMediaTagReader::ExtensionClass("a.wav", readers.table()), nullptr);
 }
 
 // ---------------------------------------------------------------- values
@@ -368,12 +372,12 @@ TEST(TsMediaTagReaderOpen, FixedSlotsAndExtensionsNameTheRealReaders) {
 template <class T>
 struct OpenedWith {
   OpenedWith() {
-    guard.Set(1, &CreateReader<T>);
+    readers.Set(1, &CreateReader<T>);
     opened = reader.Open("any");
   }
   T& current() { return dynamic_cast<T&>(*reader.Current()); }
-  ReaderTableGuard guard;
-  TsMediaTagReader reader;
+  TestReaderTable readers;
+  TsMediaTagReader reader{readers.table()};
   bool opened = false;
 };
 
@@ -565,7 +569,6 @@ TEST(TsMediaTagReaderRealFiles, UntaggedMpegAndMissingFilesAreRefused) {
   EXPECT_FALSE(reader.Open(dir.File("missing.mp3")));
   EXPECT_FALSE(reader.Open(""));
   EXPECT_EQ(reader.Current(), nullptr);
-  TsMediaTagReader::ResetExtensionSlot();
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ public:
         });
     return table;
   }
-  bool LoadFromFile(const std::string&) override {
+  bool ReadFrom(platform::File&) override {
     ClearBase();
     SetFileFormat("SAMPLE");
     RawValues().push_back("a=b");
