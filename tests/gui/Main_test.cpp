@@ -352,6 +352,17 @@ private slots:
     h.CloseNextModal(&modal);
     h.PopupKey(ListId::AList, 0, Qt::Key_M);
     QCOMPARE(modal, static_cast<QWidget*>(h.status.get()));
+    QCOMPARE(h.status->Label17->text(), U("さくら"));
+    QCOMPARE(h.status->Label3->text(), U("歌手"));
+    QVERIFY(h.status->Memo2->toPlainText().isEmpty());  // no lyrics file, and the tag's are not read here
+
+    // A row without a SongTable entry: the dialog opens with what it showed last.
+    h.ClickRow(ListId::AList, 1);
+    h.CloseNextModal(&modal);
+    modal = nullptr;
+    h.PopupKey(ListId::AList, 1, Qt::Key_M);
+    QCOMPARE(modal, static_cast<QWidget*>(h.status.get()));
+    QCOMPARE(h.status->Label17->text(), U("さくら"));
   }
 
   void songListPopupItems() {
