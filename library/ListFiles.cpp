@@ -8,6 +8,7 @@
 
 #include "library/FileErrors.h"
 #include "library/LyricsFiles.h"
+#include "library/TextLines.h"
 #include "platform/CodePage.h"
 #include "platform/Error.h"
 #include "platform/File.h"
@@ -20,27 +21,6 @@ constexpr std::size_t kRegisteredFields = 9;
 constexpr std::size_t kPlayerFields = 7;
 constexpr std::size_t kMaxFields = kRegisteredFields;
 constexpr const char* kLineBreak = "\r\n";
-
-// Walks the lines of a text: CR LF, a lone CR and a lone LF each end a line; a last line
-// without a break counts as a line, an empty text has none.
-class LineWalker {
-public:
-  explicit LineWalker(std::string_view text) : text_(text) {}
-
-  bool Next(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
-    std::size_t end = pos_;
-    while (end < text_.size() && text_[end] != '\r' && text_[end] != '\n') ++end;
-    line = text_.substr(pos_, end - pos_);
-    pos_ = end + 1;
-    if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
-    return true;
-  }
-
-private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
-};
 
 using Fields = std::array<std::string_view, kMaxFields>;
 
@@ -56,12 +36,6 @@ std::size_t SplitFields(std::string_view line, Fields& fields) {
     start = tab + 1;
   }
   return count;
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view text, std::string_view word) {
-  return text.size() == word.size() &&
-         std::equal(text.begin(), text.end(), word.begin(),
-                    [](char a, char b) { return platform::UpperAsciiChar(a) == platform::UpperAsciiChar(b); });
 }
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -101,11 +75,11 @@ bool ParseNumber(std::string_view text, bool& nonZero) {
 // A check-mark field: any number (not zero is true), or True / False in any letter case.
 bool ParseCheckMark(std::string_view text, bool& checked) {
   if (ParseNumber(text, checked)) return true;
-  if (EqualsIgnoringAsciiCase(text, "true")) {
+  if (platform::SameTextIgnoringAsciiCase(text, "true")) {
     checked = true;
     return true;
   }
-  if (EqualsIgnoringAsciiCase(text, "false")) {
+  if (platform::SameTextIgnoringAsciiCase(text, "false")) {
     checked = false;
     return true;
   }
@@ -166,9 +140,21 @@ void PutSongKey(MainState& state, const SongRow& row, std::string& key) {
   state.SongTable.Put(key, row.sub[kPath]);
 }
 
-// Appends the rows of MusicList.lst to AList; throws at the first malformed line.
-void ParseRegisteredList(MainState& state, const std::string& path, std::string_view content) {
-  ReserveRows(state, state.AList, content);
+// Where the fields of a list line go: the field number of each sub-item (-1: left empty),
+// and of the check mark (-1: the file keeps none).
+struct LineFormat {
+  std::size_t fields;
+  std::array<int, kSubItemCount> subItemField;
+  int checkField;
+};
+constexpr LineFormat kRegisteredFormat{kRegisteredFields, {1, 2, 3, 4, 5, 7, 8}, 6};
+constexpr LineFormat kPlayerFormat{kPlayerFields, {1, 2, 3, 4, 5, -1, 6}, -1};
+
+// Appends the rows of one list file to rows, putting each key into SongTable; throws at the
+// first malformed line.
+void ParseList(MainState& state, const std::string& path, std::string_view content, const LineFormat& format,
+               SongList& rows) {
+  ReserveRows(state, rows, content);
   LineWalker lines(content);
   std::string_view line;
   Fields fields;
@@ -177,45 +163,25 @@ void ParseRegisteredList(MainState& state, const std::string& path, std::string_
   while (lines.Next(line)) {
     ++lineNumber;
     std::size_t found = SplitFields(line, fields);
-    if (found < kRegisteredFields) throw ShortLineError(path, lineNumber, found, kRegisteredFields);
+    if (found < format.fields) throw ShortLineError(path, lineNumber, found, format.fields);
     bool checked = false;
-    if (!ParseCheckMark(fields[6], checked)) throw CheckMarkError(path, lineNumber, fields[6]);
-    SongRow& row = state.AList.emplace_back();
+    if (format.checkField >= 0 && !ParseCheckMark(fields[format.checkField], checked))
+      throw CheckMarkError(path, lineNumber, fields[format.checkField]);
+    SongRow& row = rows.emplace_back();
     row.caption.assign(fields[0]);
-    row.sub[kAlbum].assign(fields[1]);
-    row.sub[kTrack].assign(fields[2]);
-    row.sub[kArtist].assign(fields[3]);
-    row.sub[kTime].assign(fields[4]);
-    row.sub[kYear].assign(fields[5]);
-    row.sub[kOpeningLine].assign(fields[7]);
-    row.sub[kPath].assign(fields[8]);
+    for (std::size_t sub = 0; sub < kSubItemCount; ++sub)
+      if (format.subItemField[sub] >= 0) row.sub[sub].assign(fields[format.subItemField[sub]]);
     row.checked = checked;
     PutSongKey(state, row, key);
   }
 }
 
-// Appends the rows of iPodMusicList.lst to MList, unchecked; throws at the first short line.
+void ParseRegisteredList(MainState& state, const std::string& path, std::string_view content) {
+  ParseList(state, path, content, kRegisteredFormat, state.AList);
+}
+
 void ParsePlayerList(MainState& state, const std::string& path, std::string_view content) {
-  ReserveRows(state, state.MList, content);
-  LineWalker lines(content);
-  std::string_view line;
-  Fields fields;
-  std::string key;
-  std::size_t lineNumber = 0;
-  while (lines.Next(line)) {
-    ++lineNumber;
-    std::size_t found = SplitFields(line, fields);
-    if (found < kPlayerFields) throw ShortLineError(path, lineNumber, found, kPlayerFields);
-    SongRow& row = state.MList.emplace_back();
-    row.caption.assign(fields[0]);
-    row.sub[kAlbum].assign(fields[1]);
-    row.sub[kTrack].assign(fields[2]);
-    row.sub[kArtist].assign(fields[3]);
-    row.sub[kTime].assign(fields[4]);
-    row.sub[kYear].assign(fields[5]);
-    row.sub[kPath].assign(fields[6]);
-    PutSongKey(state, row, key);
-  }
+  ParseList(state, path, content, kPlayerFormat, state.MList);
 }
 
 // Loads one list file with parse; a file that fails is remembered so that its content is

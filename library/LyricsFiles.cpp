@@ -5,28 +5,13 @@
 
 #include "library/FileErrors.h"
 #include "library/PlayerNames.h"
+#include "library/TextLines.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 
 namespace library {
 
 namespace {
-
-// Visits each line of text: CR LF, a lone CR and a lone LF end a line; a final line break
-// does not start another line. Line breaks are never trail bytes in code page 932.
-template <typename Visit>
-void ForEachLine(const std::string& text, Visit&& visit) {
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) {
-      visit(std::string_view(text).substr(start));
-      return;
-    }
-    if (!visit(std::string_view(text).substr(start, end - start))) return;
-    start = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
-  }
-}
 
 std::optional<std::string> ReadIfExists(const std::string& path) {
   if (!platform::FileExists(path)) return std::nullopt;
@@ -55,20 +40,16 @@ std::string LyricsFileName(const MainState& state, const std::string& title, con
 
 std::vector<std::string> SplitLines(const std::string& text) {
   std::vector<std::string> lines;
-  ForEachLine(text, [&](std::string_view line) {
-    lines.emplace_back(line);
-    return true;
-  });
+  LineWalker walker(text);
+  for (std::string_view line; walker.Next(line);) lines.emplace_back(line);
   return lines;
 }
 
 std::string JoinLinesCrLf(const std::string& text) {
   std::string joined;
   joined.reserve(text.size() + text.size() / 16 + 2);
-  ForEachLine(text, [&](std::string_view line) {
-    joined.append(line).append("\r\n");
-    return true;
-  });
+  LineWalker walker(text);
+  for (std::string_view line; walker.Next(line);) joined.append(line).append("\r\n");
   return joined;
 }
 
@@ -81,12 +62,9 @@ std::optional<std::string> ReadLyricsFile(const std::string& path) {
 std::string OpeningLine(const std::string& path) {
   std::string content;
   if (!platform::ReadWholeFile(path, content)) return std::string();
-  std::string first;
-  ForEachLine(content, [&](std::string_view line) {
-    first = line;
-    return false;
-  });
-  return first;
+  std::string_view first;
+  LineWalker(content).Next(first);
+  return std::string(first);
 }
 
 void WriteLyricsFile(const std::string& path, const std::string& text) {

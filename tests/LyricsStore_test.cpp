@@ -24,6 +24,7 @@ using library::SongRow;
 using testing_support::FakeFeedback;
 using testing_support::ReadBytes;
 using testing_support::SongTags;
+using testing_support::Tags;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 namespace fs = std::filesystem;
@@ -38,14 +39,6 @@ SongRow Row(const std::string& title, const std::string& album, const std::strin
   return row;
 }
 
-// Tags of a song (UTF-8 texts); no lyrics frame when lyrics is empty.
-SongTags Tags(const std::string& title, const std::string& album, const std::string& lyrics = "") {
-  SongTags tags;
-  tags.title = title;
-  tags.album = album;
-  tags.lyrics = lyrics;
-  return tags;
-}
 
 class LyricsStoreTest : public ::testing::Test {
 protected:

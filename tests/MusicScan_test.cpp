@@ -39,6 +39,7 @@ using testing_support::Id3Text;
 using testing_support::Id3v23Frame;
 using testing_support::MakePlayer;
 using testing_support::SongTags;
+using testing_support::Tags;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
 
@@ -66,13 +67,6 @@ std::vector<std::string> SystemOrder(const fs::path& folder) {
   return names;
 }
 
-SongTags Tags(const std::string& title, const std::string& album, const std::string& lyrics = "") {
-  SongTags tags;
-  tags.title = title;
-  tags.album = album;
-  tags.lyrics = lyrics;
-  return tags;
-}
 
 SongRow Row(const std::string& caption, const std::string& album) {
   SongRow row;

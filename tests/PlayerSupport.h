@@ -23,6 +23,15 @@ struct SongTags {
   int frames = 40;      // MPEG 1 Layer III frames of 128 kbit/s, 44100 Hz (26.1 ms each)
 };
 
+// Tags with a title, an album and (when not empty) lyrics.
+inline SongTags Tags(const std::string& title, const std::string& album, const std::string& lyrics = "") {
+  SongTags tags;
+  tags.title = title;
+  tags.album = album;
+  tags.lyrics = lyrics;
+  return tags;
+}
+
 // A version 2.3 frame: 4-character id, 32-bit big-endian size, two flag bytes.
 inline Bytes Id3v23Frame(std::string_view id, std::string_view data) {
   return Bytes().Text(id).Be32(static_cast<std::uint32_t>(data.size())).U8(0).U8(0).Text(data);
