@@ -306,7 +306,7 @@ int bench::MakeTree(const Arguments& args) {
   }
   const fs::path music = root / "iPod_Control" / "Music";
   for (int folder = 0; folder < 50; ++folder) {
-    char name[8];
+    char name[16];  // room for any int, so the compiler sees no truncation
     std::snprintf(name, sizeof name, "F%02d", folder);
     fs::create_directories(music / name, error);
   }
