@@ -10,16 +10,19 @@
 
 namespace fuzzing {
 
-inline const std::string& InputPath() {
-  static const std::string path = [] {
+// The input file's name without its extension, one per fuzzing process.
+inline const std::string& InputStem() {
+  static const std::string stem = [] {
     const char* folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    return std::string(folder) + "/lyrimate-fuzz-" + std::to_string(getpid()) + ".bin";
+    return std::string(folder) + "/lyrimate-fuzz-" + std::to_string(getpid());
   }();
-  return path;
+  return stem;
 }
 
-inline bool WriteInput(const std::uint8_t* data, std::size_t size) {
-  int fd = open(InputPath().c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+inline std::string InputPath(const char* extension = ".bin") { return InputStem() + extension; }
+
+inline bool WriteInput(const std::uint8_t* data, std::size_t size, const std::string& path = InputPath()) {
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   if (fd < 0) return false;
   std::size_t done = 0;
   while (done < size) {

@@ -159,6 +159,25 @@ std::size_t WellFormedUtf8(std::string_view text, std::size_t pos, std::uint32_t
   return 0;
 }
 
+// Length of the sequence at pos under Utf8Sequences::TwoOrThreeBytes (0 when malformed).
+std::size_t TwoOrThreeByteUtf8(std::string_view text, std::size_t pos, std::uint32_t& cp) {
+  const auto b0 = static_cast<unsigned char>(text[pos]);
+  if (b0 < 0x80) {
+    cp = b0;
+    return 1;
+  }
+  const std::size_t length = (b0 & 0x20) ? 3 : 2;
+  if (text.size() - pos < length) return 0;
+  std::uint32_t value = b0 & 0x1Fu;
+  for (std::size_t k = 1; k < length; ++k) {
+    const auto next = static_cast<unsigned char>(text[pos + k]);
+    if (!IsContinuation(next)) return 0;
+    value = value * 64 + (next & 0x3Fu);
+  }
+  cp = value & 0xFFFFu;
+  return length;
+}
+
 }  // namespace
 
 std::u16string Cp932ToUtf16(std::string_view text) {
@@ -203,13 +222,14 @@ std::string Utf16ToCp932(std::u16string_view text) {
   return out;
 }
 
-std::u16string Utf8ToUtf16(std::string_view text, Utf8Malformed malformed) {
+std::u16string Utf8ToUtf16(std::string_view text, Utf8Malformed malformed, Utf8Sequences sequences) {
   std::u16string out;
   out.reserve(text.size());
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::uint32_t cp = 0;
-    const std::size_t length = WellFormedUtf8(text, pos, cp);
+    const std::size_t length = sequences == Utf8Sequences::WellFormed ? WellFormedUtf8(text, pos, cp)
+                                                                      : TwoOrThreeByteUtf8(text, pos, cp);
     if (length == 0) {
       if (malformed == Utf8Malformed::End) break;
       out.push_back(kReplacement);

@@ -21,8 +21,19 @@ enum class Utf8Malformed {
   Replace,  // the byte decodes to one U+FFFD and decoding goes on
   End,      // the text ends there (a value cut inside a character keeps what came before)
 };
+// Which byte sequences decode as characters.
+enum class Utf8Sequences {
+  // Standard UTF-8: one to four bytes; overlong forms, surrogates and values past U+10FFFF
+  // are malformed.
+  WellFormed,
+  // The rule of older tag writers, which Vorbis comments are read with: a lead byte (any
+  // byte from 0x80) with bit 5 set starts three bytes, any other two; the following bytes
+  // must lie in 0x80-0xBF and nothing else is checked; a character keeps its low 16 bits.
+  TwoOrThreeBytes,
+};
 // UTF-8 codec.
-std::u16string Utf8ToUtf16(std::string_view text, Utf8Malformed malformed = Utf8Malformed::Replace);
+std::u16string Utf8ToUtf16(std::string_view text, Utf8Malformed malformed = Utf8Malformed::Replace,
+                           Utf8Sequences sequences = Utf8Sequences::WellFormed);
 std::string Utf16ToUtf8(std::u16string_view text);
 
 // Shortcuts through UTF-16.

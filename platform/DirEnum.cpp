@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include "platform/FileSystem.h"
-#include "platform/TextCompare.h"
+#include "platform/Wildcard.h"
 
 namespace platform {
 
@@ -26,29 +26,6 @@ public:
 private:
   DIR* dir_;
 };
-
-// "*" and "?" over already folded text; backtracks to the last "*" only, which is enough
-// because a later "*" can absorb whatever an earlier one would.
-bool MatchFolded(std::u16string_view name, std::u16string_view wildcard) {
-  std::size_t n = 0, w = 0;
-  std::size_t starW = std::u16string_view::npos, starN = 0;
-  while (n < name.size()) {
-    if (w < wildcard.size() && wildcard[w] == u'*') {
-      starW = w++;
-      starN = n;
-    } else if (w < wildcard.size() && (wildcard[w] == u'?' || wildcard[w] == name[n])) {
-      ++w;
-      ++n;
-    } else if (starW != std::u16string_view::npos) {
-      w = starW + 1;
-      n = ++starN;
-    } else {
-      return false;
-    }
-  }
-  while (w < wildcard.size() && wildcard[w] == u'*') ++w;
-  return w == wildcard.size();
-}
 
 bool IsEveryName(std::string_view wildcard) { return wildcard == "*" || wildcard == "*.*"; }
 
@@ -75,13 +52,13 @@ bool IsDotOrDotDot(const char* name) {
 
 bool MatchesWildcard(std::string_view name, std::string_view wildcard) {
   if (IsEveryName(wildcard)) return true;
-  const std::u16string foldedName = CaseFold(name);
-  const std::u16string foldedWildcard = CaseFold(wildcard);
-  if (MatchFolded(foldedName, foldedWildcard)) return true;
+  const std::u16string foldedName = WildcardCharacters(name, WildcardCase::Folded);
+  const std::u16string foldedWildcard = WildcardCharacters(wildcard, WildcardCase::Folded);
+  if (MatchWildcardCharacters(foldedName, foldedWildcard, WildcardStar::AnyRun)) return true;
   // A final ".*" may also stand for "no extension at all".
   std::u16string_view view = foldedWildcard;
   return view.size() >= 2 && view.substr(view.size() - 2) == u".*" &&
-         MatchFolded(foldedName, view.substr(0, view.size() - 2));
+         MatchWildcardCharacters(foldedName, view.substr(0, view.size() - 2), WildcardStar::AnyRun);
 }
 
 std::vector<DirEntry> ListDirectory(const std::string& folder, std::string_view wildcard) {

@@ -74,32 +74,7 @@ std::int32_t LeadingTagSize(platform::File& file, std::int64_t fileSize) {
 }  // namespace
 
 std::u16string TOggVorbis::DecodeCommentUtf8(std::string_view bytes) {
-  std::u16string text;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned first = static_cast<unsigned char>(bytes[i]);
-    if (first < 0x80) {
-      text.push_back(static_cast<char16_t>(first));
-      ++i;
-      continue;
-    }
-    const std::size_t length = (first & 0x20) ? 3 : 2;
-    if (i + length > bytes.size()) break;
-    unsigned value = first & 0x1F;
-    bool wellFormed = true;
-    for (std::size_t k = 1; k < length; ++k) {
-      const unsigned next = static_cast<unsigned char>(bytes[i + k]);
-      if (next < 0x80 || next > 0xBF) {
-        wellFormed = false;
-        break;
-      }
-      value = value * 64 + (next & 0x3F);
-    }
-    if (!wellFormed) break;
-    text.push_back(static_cast<char16_t>(value & 0xFFFF));
-    i += length;
-  }
-  return text;
+  return platform::Utf8ToUtf16(bytes, platform::Utf8Malformed::End, platform::Utf8Sequences::TwoOrThreeBytes);
 }
 
 std::int32_t TOggVorbis::TrackFromText(std::string_view text) {

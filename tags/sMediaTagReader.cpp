@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/File.h"
+#include "platform/Wildcard.h"
 #include "tags/AACfile.h"
 #include "tags/CDAtrack.h"
 #include "tags/FLACfile.h"
@@ -75,76 +76,26 @@ bool SetPropertyFromText(TsMediaTag& object, const PropertyInfo& info, const std
   return true;
 }
 
-// Length in bytes of the character starting at pos.
-std::size_t CharLength(std::string_view text, std::size_t pos) {
-  return platform::CharNext(text, pos) - pos;
-}
+// The extension patterns' rules: "*" never backtracks, only ASCII letters ignore case.
+constexpr platform::WildcardRules PatternRules{platform::WildcardStar::LastOccurrence,
+                                               platform::WildcardCase::AsciiLetters};
 
-bool SameChar(std::string_view a, std::size_t aPos, std::size_t aLength, std::string_view b,
-              std::size_t bPos, std::size_t bLength) {
-  if (aLength != bLength) return false;
-  if (aLength == 1) return platform::UpperAsciiChar(a[aPos]) == platform::UpperAsciiChar(b[bPos]);
-  return a.substr(aPos, aLength) == b.substr(bPos, bLength);
-}
-
-// Whether sub occurs in text at the character boundary pos, character by character.
-bool OccursAt(std::string_view text, std::size_t pos, std::string_view sub) {
-  std::size_t s = 0;
-  while (s < sub.size()) {
-    if (pos >= text.size()) return false;
-    const std::size_t subLength = CharLength(sub, s);
-    const std::size_t textLength = CharLength(text, pos);
-    if (!SameChar(text, pos, textLength, sub, s, subLength)) return false;
-    s += subLength;
-    pos += textLength;
-  }
-  return true;
+std::u16string PatternCharacters(std::string_view text) {
+  return platform::WildcardCharacters(text, PatternRules.letterCase);
 }
 
 }  // namespace
 
 std::optional<std::size_t> FindLastText(std::string_view text, std::string_view sub) {
-  std::optional<std::size_t> last;
-  // Most positions fail on their first byte; only those that could start sub are compared.
-  const char first = sub.empty() ? '\0' : platform::UpperAsciiChar(sub[0]);
-  for (std::size_t pos = 0;; pos = platform::CharNext(text, pos)) {
-    const bool candidate = sub.empty() || (pos < text.size() && platform::UpperAsciiChar(text[pos]) == first);
-    if (candidate && OccursAt(text, pos, sub)) last = pos;
-    if (pos >= text.size()) break;
-  }
-  return last;
+  const std::size_t hit = PatternCharacters(text).rfind(PatternCharacters(sub));
+  if (hit == std::u16string::npos) return std::nullopt;
+  std::size_t pos = 0;
+  for (std::size_t character = 0; character < hit; ++character) pos = platform::CharNext(text, pos);
+  return pos;
 }
 
 bool MatchPattern(std::string_view name, std::string_view pattern) {
-  std::size_t n = 0;
-  std::size_t p = 0;
-  while (n < name.size()) {
-    if (p >= pattern.size()) return false;
-    if (pattern[p] == '?') {
-      n = platform::CharNext(name, n);
-      p = platform::CharNext(pattern, p);
-      continue;
-    }
-    if (pattern[p] == '*') {
-      const std::string_view rest = pattern.substr(p + 1);
-      if (rest.empty()) return true;
-      const std::string_view segment = rest.substr(0, rest.find_first_of("?*"));
-      const std::optional<std::size_t> hit = FindLastText(name.substr(n), segment);
-      if (!hit) return false;
-      // Characters only match characters of the same byte length, so the occurrence
-      // spans exactly segment.size() bytes of the name.
-      n += *hit + segment.size();
-      p += 1 + segment.size();
-      continue;
-    }
-    const std::size_t nameLength = CharLength(name, n);
-    const std::size_t patternLength = CharLength(pattern, p);
-    if (!SameChar(name, n, nameLength, pattern, p, patternLength)) return false;
-    n += nameLength;
-    p += patternLength;
-  }
-  const std::string_view rest = pattern.substr(p);
-  return rest.empty() || rest == "*";
+  return platform::MatchWildcard(name, pattern, PatternRules);
 }
 
 bool MatchPattern(const char* name, const char* pattern) {
@@ -153,18 +104,22 @@ bool MatchPattern(const char* name, const char* pattern) {
 }
 
 bool MatchPatternList(std::string_view name, std::string_view patterns, std::string_view separator) {
+  const std::u16string nameCharacters = PatternCharacters(name);
+  auto matches = [&](std::string_view piece) {
+    return platform::MatchWildcardCharacters(nameCharacters, PatternCharacters(piece), PatternRules.star);
+  };
   std::size_t pieceStart = 0;
   std::size_t pos = 0;
   while (pos < patterns.size()) {
     if (!separator.empty() && patterns.substr(pos, separator.size()) == separator) {
-      if (MatchPattern(name, patterns.substr(pieceStart, pos - pieceStart))) return true;
+      if (matches(patterns.substr(pieceStart, pos - pieceStart))) return true;
       pos += separator.size();
       pieceStart = pos;
     } else {
       pos = platform::CharNext(patterns, pos);
     }
   }
-  return MatchPattern(name, patterns.substr(pieceStart));
+  return matches(patterns.substr(pieceStart));
 }
 
 namespace {

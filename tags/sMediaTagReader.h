@@ -57,8 +57,8 @@ private:
   std::unique_ptr<TsMediaTag> current_;
 };
 
-// Pattern matching on code page 932 names: case-insensitive (ASCII letters), a double-byte
-// character counting as one character. "*" is greedy and never backtracks.
+// Pattern matching on code page 932 names: platform::MatchWildcard with "*" jumping to the
+// last occurrence of what follows it (never backtracking) and ASCII letters only ignoring case.
 bool MatchPatternList(std::string_view name, std::string_view patterns, std::string_view separator);
 bool MatchPattern(std::string_view name, std::string_view pattern);
 // An absent (null) name or pattern never matches.

@@ -112,6 +112,27 @@ TEST(Utf8Decode, SurrogatesAndValuesAboveTheLastCodePointAreNotWellFormed) {
   EXPECT_EQ(Utf8ToUtf16("\xF5\x80"), kFffd + kFffd);
 }
 
+TEST(Utf8Decode, TwoOrThreeByteRuleAcceptsWhatWellFormedRefuses) {
+  const auto oldRule = [](std::string_view text, Utf8Malformed malformed = Utf8Malformed::End) {
+    return Utf8ToUtf16(text, malformed, Utf8Sequences::TwoOrThreeBytes);
+  };
+  // Both read ordinary text alike.
+  EXPECT_EQ(oldRule("a\xC3\xA9\xE3\x81\x82"), u"a\u00E9\u3042");
+  // Overlong forms, surrogates and lead bytes 0x80-0xC1 decode by arithmetic.
+  EXPECT_EQ(oldRule("\xC0\x80"), std::u16string(1, u'\0'));
+  EXPECT_EQ(oldRule("\xC1\xBF"), u"\u007F");
+  EXPECT_EQ(oldRule("\x80\x81"), u"\u0001");
+  EXPECT_EQ(oldRule("\xED\xA0\x80"), std::u16string(1, char16_t(0xD800)));
+  // A four-byte lead reads three bytes and keeps the low 16 bits; the fourth byte then
+  // starts a sequence of its own, here cut short.
+  EXPECT_EQ(oldRule("\xF0\x9F\x98\x80"), std::u16string(1, char16_t(0x07D8)));
+  EXPECT_EQ(Utf8ToUtf16("\xF0\x9F\x98\x80", Utf8Malformed::End), u"\U0001F600");
+  // Bit 5 decides the length, so E0 80 41 is malformed (41 is no continuation byte).
+  EXPECT_EQ(oldRule("x\xE0\x80\x41"), u"x");
+  EXPECT_EQ(oldRule("x\xE0\x80\x41", Utf8Malformed::Replace), u"x\uFFFD\uFFFDA");
+  EXPECT_EQ(oldRule("ab\xC3"), u"ab");
+}
+
 TEST(Utf8Decode, TruncatedSequenceResumesAtTheNextByte) {
   // E3 81 followed by "A": two replacements then "A"; a cut sequence at the end likewise.
   EXPECT_EQ(Utf8ToUtf16("\xE3\x81" "A"), kFffd + kFffd + u"A");
