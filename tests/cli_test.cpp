@@ -2,9 +2,6 @@
 // and data folders made in a temporary folder.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -12,39 +9,28 @@
 
 #include "PlayerSupport.h"
 #include "TestSupport.h"
+#include "ToolSupport.h"
 #include "library/NotesWriter.h"
 #include "platform/CodePage.h"
 
 using testing_support::AddSong;
 using testing_support::Bytes;
 using testing_support::MakePlayer;
+using testing_support::Quote;
+using testing_support::RunTool;
 using testing_support::ReadBytes;
 using testing_support::SongTags;
 using testing_support::TempDir;
+using testing_support::ToolPath;
+using testing_support::ToolResult;
 using testing_support::WriteBytes;
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string ToolPath() { return (fs::read_symlink("/proc/self/exe").parent_path() / "lyrimate-cli").string(); }
-
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') out += "'\\''";
-    else out += c;
-  }
-  return out + "'";
-}
-
-std::string Sjis(const std::string& utf8) { return platform::Utf8ToCp932(utf8); }
-
-struct ToolResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+const std::string kTool = "lyrimate-cli";
+using platform::Sjis;
 
 // One row of `list` output, fields as printed (UTF-8, escaped).
 using ListLine = std::vector<std::string>;
@@ -81,7 +67,7 @@ const SongTags kSora{"ソ/ラ", "表", "アーティスト", "1", "1999", "", ""
 class Cli : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(fs::exists(ToolPath())) << "build lyrimate-cli first: " << ToolPath();
+    ASSERT_TRUE(fs::exists(ToolPath(kTool))) << "build lyrimate-cli first: " << ToolPath(kTool);
     player_ = dir_.path() / "player";
     data_ = dir_.path() / "data";
     fs::create_directories(data_);
@@ -89,19 +75,8 @@ protected:
 
   // Runs the tool on the data folder and the player with the arguments (quoted where needed).
   ToolResult Tool(const std::string& args, const std::string& input = "") {
-    const std::string in = dir_.File("stdin");
-    WriteBytes(in, input);
-    const std::string out = dir_.File("stdout");
-    const std::string err = dir_.File("stderr");
-    const std::string command = Quote(ToolPath()) + " --data-dir " + Quote(data_.string()) + " --player " +
-                                Quote(player_.string()) + " " + args + " <" + Quote(in) + " >" + Quote(out) +
-                                " 2>" + Quote(err);
-    const int status = std::system(command.c_str());
-    ToolResult run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadBytes(out);
-    run.err = ReadBytes(err);
-    return run;
+    return RunTool(kTool, "--data-dir " + Quote(data_.string()) + " --player " + Quote(player_.string()) + " " + args,
+                   input, dir_);
   }
 
   // A player with the three songs, scanned; returns title -> row number in the song list.

@@ -1,61 +1,33 @@
 // Runs the built lyrimate-jconv, which lands in the same folder as this test program.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "TestSupport.h"
+#include "ToolSupport.h"
 
 using testing_support::Bytes;
+using testing_support::Quote;
+using testing_support::RunTool;
 using testing_support::ReadBytes;
 using testing_support::TempDir;
+using testing_support::ToolPath;
+using testing_support::ToolResult;
 using testing_support::WriteBytes;
 
 namespace {
 
-std::string ToolPath() {
-  return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "lyrimate-jconv").string();
-}
-
-std::string Quote(const std::string& s) {
-  std::string out = "'";
-  for (char c : s) {
-    if (c == '\'') out += "'\\''";
-    else out += c;
-  }
-  return out + "'";
-}
-
-struct ToolResult {
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
+const std::string kTool = "lyrimate-jconv";
 
 class JconvCli : public ::testing::Test {
 protected:
   void SetUp() override {
-    ASSERT_TRUE(std::filesystem::exists(ToolPath())) << "build lyrimate-jconv first: " << ToolPath();
+    ASSERT_TRUE(std::filesystem::exists(ToolPath(kTool))) << "build lyrimate-jconv first: " << ToolPath(kTool);
   }
 
   // Runs the tool with the arguments (already quoted where needed) and optional standard input.
-  ToolResult Tool(const std::string& args, const std::string& input = "") {
-    const std::string in = dir_.File("stdin");
-    WriteBytes(in, input);
-    const std::string out = dir_.File("stdout");
-    const std::string err = dir_.File("stderr");
-    const std::string command =
-        Quote(ToolPath()) + " " + args + " <" + Quote(in) + " >" + Quote(out) + " 2>" + Quote(err);
-    const int status = std::system(command.c_str());
-    ToolResult run;
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = ReadBytes(out);
-    run.err = ReadBytes(err);
-    return run;
-  }
+  ToolResult Tool(const std::string& args, const std::string& input = "") { return RunTool(kTool, args, input, dir_); }
 
   std::string File(const std::string& name, const std::string& content) {
     const std::string path = dir_.File(name);
