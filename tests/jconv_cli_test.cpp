@@ -10,7 +10,6 @@
 using testing_support::Bytes;
 using testing_support::Quote;
 using testing_support::RunTool;
-using testing_support::ReadBytes;
 using testing_support::TempDir;
 using testing_support::ToolPath;
 using testing_support::ToolResult;
