@@ -100,8 +100,6 @@ void TAACfile::ClearFields() {
 }
 
 bool TAACfile::ReadFrom(platform::File& file) {
-  Clear();
-  ClearBase();
   if (!id3v2_->LoadFrom(file)) return false;
   if (!id3v1_->LoadFrom(file)) return false;
   if (!ReadStream(file)) return false;
@@ -112,7 +110,7 @@ bool TAACfile::ReadFrom(platform::File& file) {
 bool TAACfile::ReadStream(platform::File& file) {
   std::int64_t size = file.Size();
   if (size < 0) return false;
-  fileSize_ = static_cast<std::int32_t>(std::min<std::int64_t>(size, INT32_MAX));
+  fileSize_ = tagbytes::CappedTo<std::int32_t>(size);
   headerTypeID_ = DetectHeaderKind(file);
   if (headerTypeID_ == HeaderADIF) ParseAdifHeader(file);
   if (headerTypeID_ == HeaderADTS) ParseAdtsFrames(file);

@@ -221,7 +221,6 @@ const PropertyTable& TAPEtag::Properties() const {
 void TAPEtag::ClearFields() { Clear(); }
 
 bool TAPEtag::ReadFrom(platform::File& file) {
-  Clear();
   Footer footer;
   if (!LocateFooter(file, footer) || !footer.IsApe()) return false;
   exists_ = true;

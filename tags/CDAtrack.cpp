@@ -55,7 +55,7 @@ bool TCDAtrack::IsCdTrackHeader(const TCDAtrackRecord& record) {
 }
 
 bool TCDAtrack::ReadTrackFile(platform::File& file, TCDAtrackRecord& record) {
-  if (!file.IsOpen() || !file.Seek(0)) return false;
+  if (!file.Seek(0)) return false;
   file.Read(record.bytes, sizeof record.bytes);
   // Only a CD track file has texts worth looking up; any other file is refused anyway.
   if (IsCdTrackHeader(record)) LookUpTexts(record);
@@ -65,7 +65,6 @@ bool TCDAtrack::ReadTrackFile(platform::File& file, TCDAtrackRecord& record) {
 void TCDAtrack::ClearFields() { Clear(); }
 
 bool TCDAtrack::ReadFrom(platform::File& file) {
-  Clear();
   TCDAtrackRecord record;
   if (!ReadTrackFile(file, record) || !IsCdTrackHeader(record)) return false;
   valid_ = true;

@@ -29,14 +29,13 @@ void TFLACfile::Clear() {
 void TFLACfile::ClearFields() { Clear(); }
 
 bool TFLACfile::ReadFrom(platform::File& file) {
-  Clear();
   std::uint8_t b[StreamInfoBytes];
   const std::int64_t size = file.Size();
   if (size < 0 || !file.Seek(0) || !file.ReadExact(b, sizeof b)) return false;
   // Deliberate: any four bytes that add up like "fLaC" are taken, and the format is named
   // "FRAC"; the song list and the tag tool show that name as it is.
   if (unsigned{b[0]} + b[1] + b[2] + b[3] != SignatureSum) return false;
-  fileLength_ = size > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(size);
+  fileLength_ = tagbytes::CappedTo<std::int32_t>(size);
   channels_ = static_cast<std::uint8_t>(((b[20] >> 1) & 7) + 1);
   sampleRate_ = b[18] * 4096 + b[19] * 16 + (b[20] >> 4);
   bitsPerSample_ = static_cast<std::uint8_t>((b[20] & 1) * 16 + (b[21] >> 4) + 1);

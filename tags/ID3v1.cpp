@@ -159,7 +159,6 @@ void TID3v1::ClearFields() {
 }
 
 bool TID3v1::ReadFrom(platform::File& file) {
-  Clear();
   TagBlock block{};
   if (!ReadLastBlock(file, block) || !HasTagId(block)) return false;
   exists_ = true;

@@ -425,7 +425,6 @@ const PropertyTable& TID3v2::Properties() const {
 void TID3v2::ClearFields() { Clear(); }
 
 bool TID3v2::ReadFrom(platform::File& file) {
-  Clear();
   TagHeader header;
   if (!ReadTagHeader(file, header) || !header.present) return false;
   exists_ = true;

@@ -318,12 +318,10 @@ void TMP4file::ClearFields() {
 }
 
 bool TMP4file::ReadFrom(platform::File& file) {
-  Clear();
-  ClearBase();
   std::uint8_t head[8];
   if (!file.Seek(0) || !file.ReadExact(head, sizeof head)) return false;
-  std::string type = platform::UpperAscii(std::string_view(reinterpret_cast<const char*>(head + 4), 4));
-  if (type != "FTYP") return false;
+  const std::string_view type(reinterpret_cast<const char*>(head + 4), 4);
+  if (!platform::SameTextIgnoringAsciiCase(type, "FTYP")) return false;
   file.Seek(0);
   Mp4AtomWalker walker(*this, file);
   if (!walker.ReadAtomList(0, file.Size())) return false;

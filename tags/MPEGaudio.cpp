@@ -305,8 +305,6 @@ void TMPEGaudio::ClearFields() {
 }
 
 bool TMPEGaudio::ReadFrom(platform::File& file) {
-  ClearBase();
-  Clear();
   id3v2_->LoadFrom(file);
   if (!id3v2_->Exists()) id3v1_->LoadFrom(file);
   if (!id3v2_->Exists() && !id3v1_->Exists()) return false;
@@ -353,8 +351,7 @@ std::int64_t TMPEGaudio::AudioBytes() const {
 }
 
 std::int32_t TMPEGaudio::FileLength() const {
-  return static_cast<std::int32_t>(
-      std::min<std::int64_t>(fileLength_, std::numeric_limits<std::int32_t>::max()));
+  return tagbytes::CappedTo<std::int32_t>(fileLength_);
 }
 
 std::string TMPEGaudio::Version() const { return NameAt(VersionNames, frame_.VersionIndex); }

@@ -47,7 +47,7 @@ void TMPEGplus::Clear() {
 }
 
 bool TMPEGplus::ReadStreamHeader(platform::File& file, TMPEGplusHeader& header) {
-  if (!file.IsOpen() || !file.Seek(header.id3v2Size)) return false;
+  if (!file.Seek(header.id3v2Size)) return false;
   const std::size_t got = file.Read(header.bytes, sizeof header.bytes);
   header.fileSize = file.Size();
   if (got != sizeof header.bytes) return false;
@@ -101,7 +101,6 @@ std::uint8_t TMPEGplus::DecodeProfile(const TMPEGplusHeader& header) {
 void TMPEGplus::ClearFields() { Clear(); }
 
 bool TMPEGplus::ReadFrom(platform::File& file) {
-  Clear();
   TMPEGplusHeader header;
   if (id3v2_->LoadFrom(file)) header.id3v2Size = id3v2_->Size();
   if (!ReadStreamHeader(file, header) || header.fileSize <= 0 || DecodeStreamVersion(header) == 0) {
@@ -110,8 +109,7 @@ bool TMPEGplus::ReadFrom(platform::File& file) {
   }
   valid_ = true;
   channelModeID_ = DecodeChannelMode(header);
-  fileSize_ = static_cast<std::int32_t>(
-      std::min<std::int64_t>(header.fileSize, std::numeric_limits<std::int32_t>::max()));
+  fileSize_ = tagbytes::CappedTo<std::int32_t>(header.fileSize);
   frameCount_ = DecodeFrameCount(header);
   headerBitRate_ = DecodeHeaderBitRate(header);
   streamVersion_ = DecodeStreamVersion(header);

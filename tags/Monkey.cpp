@@ -106,7 +106,6 @@ bool TMonkey::ReadHeader(platform::File& file) {
 void TMonkey::ClearFields() { Clear(); }
 
 bool TMonkey::ReadFrom(platform::File& file) {
-  Clear();
   const bool allTags = id3v1_->LoadFrom(file) && id3v2_->LoadFrom(file) && apeTag_->LoadFrom(file);
   if (!allTags || !ReadHeader(file)) {
     Clear();
@@ -152,8 +151,7 @@ double TMonkey::Peak() const {
 std::int32_t TMonkey::BlocksPerFrame() const {
   if (!Valid()) return 0;
   if (header_.newLayout) {
-    return static_cast<std::int32_t>(
-        std::min<std::uint32_t>(header_.storedBlocksPerFrame, std::numeric_limits<std::int32_t>::max()));
+    return tagbytes::CappedTo<std::int32_t>(header_.storedBlocksPerFrame);
   }
   if (header_.version >= 3950) return 294912;
   if (header_.version >= 3900 || (header_.version >= 3800 && header_.compressionLevel == 4000)) {
@@ -168,7 +166,7 @@ std::int32_t TMonkey::Samples() const {
   const std::int64_t samples =
       static_cast<std::int64_t>(BlocksPerFrame()) * (static_cast<std::int64_t>(header_.totalFrames) - 1) +
       header_.finalFrameSamples;
-  return static_cast<std::int32_t>(std::min<std::int64_t>(samples, std::numeric_limits<std::int32_t>::max()));
+  return tagbytes::CappedTo<std::int32_t>(samples);
 }
 
 double TMonkey::Duration() const {

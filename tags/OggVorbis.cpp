@@ -297,10 +297,9 @@ void TOggVorbis::Clear() {
 void TOggVorbis::ClearFields() { Clear(); }
 
 bool TOggVorbis::ReadFrom(platform::File& file) {
-  Clear();
   FileInfo info;
   if (!ReadStreamInfo(file, info)) return false;
-  fileSize_ = info.fileSize > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(info.fileSize);
+  fileSize_ = tagbytes::CappedTo<std::int32_t>(info.fileSize);
   samples_ = info.samples;
   id3v2Size_ = info.id3v2Size;
   channelModeID_ = info.channels;

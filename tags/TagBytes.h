@@ -1,7 +1,9 @@
 #pragma once
 // Byte-order readers, appenders and text trimming shared by the tag readers.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -109,6 +111,13 @@ std::int32_t WholeDecimalOrZero(std::basic_string_view<CharT> text) {
   if (negative) value = -value;
   if (value > INT32_MAX || value < INT32_MIN) return 0;
   return static_cast<std::int32_t>(value);
+}
+
+// value in a narrower field whose largest value stands for anything larger (a file size, a
+// sample count); values that fit pass unchanged.
+template <class Field>
+Field CappedTo(std::int64_t value) {
+  return static_cast<Field>(std::min<std::int64_t>(value, std::numeric_limits<Field>::max()));
 }
 
 // How RoundToWord treats a rounded value outside 0 to 65535.

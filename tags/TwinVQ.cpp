@@ -98,15 +98,13 @@ void TTwinVQ::ReadTextChunks(platform::File& file, TTwinVQHeader& header) {
 void TTwinVQ::ClearFields() { Clear(); }
 
 bool TTwinVQ::ReadFrom(platform::File& file) {
-  Clear();
   TTwinVQHeader header;
   if (!ReadStreamHeader(file, header) || std::memcmp(header.bytes, "TWIN", 4) != 0) return false;
   valid_ = true;
   channelModeID_ = header.channelMode == 0 ? 1 : header.channelMode == 1 ? 2 : 0;
   bitRate_ = static_cast<std::uint8_t>(header.bitRate & 0xFF);
   sampleRate_ = SampleRateFromCode(header.sampleRateCode);
-  fileSize_ = static_cast<std::uint32_t>(
-      std::min<std::int64_t>(header.fileSize, std::numeric_limits<std::uint32_t>::max()));
+  fileSize_ = tagbytes::CappedTo<std::uint32_t>(header.fileSize);
   // A bit rate of 0 leaves the duration unknown, reported as 0.
   if (header.bitRate != 0) {
     const double payload = std::fabs(static_cast<double>(fileSize_) - header.headerSize - 20.0);

@@ -92,9 +92,8 @@ bool TWAVfile::ReadRiffHeader(platform::File& file, TWAVHeader& header) {
 void TWAVfile::ClearFields() { Clear(); }
 
 bool TWAVfile::ReadFrom(platform::File& file) {
-  Clear();
   TWAVHeader header;
-  if (!ReadRiffHeader(file, header) || !WaveHeaderValid(header)) return false;
+  if (!ReadRiffHeader(file, header)) return false;
   valid_ = true;
   formatID_ = header.formatID;
   channelNumber_ = static_cast<std::uint8_t>(header.channels);
@@ -109,11 +108,9 @@ bool TWAVfile::ReadFrom(platform::File& file) {
   const std::int64_t dataOffset =
       header.dataOffset > 0 ? header.dataOffset : static_cast<std::int64_t>(header.formatSize) + 40;
   const std::int64_t fileSize = static_cast<std::int64_t>(header.riffSize) + 8;
-  fileSize_ = static_cast<std::uint32_t>(
-      std::min<std::int64_t>(fileSize, std::numeric_limits<std::uint32_t>::max()));
+  fileSize_ = tagbytes::CappedTo<std::uint32_t>(fileSize);
   const std::int64_t headerSize = std::min<std::int64_t>(dataOffset, fileSize_);
-  headerSize_ = static_cast<std::uint16_t>(
-      std::min<std::int64_t>(headerSize, std::numeric_limits<std::uint16_t>::max()));
+  headerSize_ = tagbytes::CappedTo<std::uint16_t>(headerSize);
   SetFileFormat("WAV");
   return true;
 }

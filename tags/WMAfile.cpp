@@ -255,11 +255,10 @@ std::string TWMAfile::ChannelMode() const {
 void TWMAfile::ClearFields() { Clear(); }
 
 bool TWMAfile::ReadFrom(platform::File& file) {
-  Clear();
   FileData data;
   if (!ReadAsfHeader(file, data) || !IsValid(data)) return false;
   valid_ = true;
-  fileSize_ = data.fileSize > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(data.fileSize);
+  fileSize_ = tagbytes::CappedTo<std::int32_t>(data.fileSize);
   channelModeID_ = static_cast<std::uint8_t>(data.channels);
   sampleRate_ = data.sampleRate;
   duration_ = static_cast<double>(data.fileSize) * 8 / data.maxBitRate;

@@ -92,9 +92,8 @@ std::optional<PropValue> PropValueFromText(PropKind kind, const std::string& tex
     case PropKind::Int64:
       return PropValue(DecimalOrZero(text));
     case PropKind::Boolean: {
-      const std::string upper = platform::UpperAscii(text);
-      if (upper == "TRUE") return PropValue(true);
-      if (upper == "FALSE") return PropValue(false);
+      if (platform::SameTextIgnoringAsciiCase(text, "TRUE")) return PropValue(true);
+      if (platform::SameTextIgnoringAsciiCase(text, "FALSE")) return PropValue(false);
       return std::nullopt;
     }
     case PropKind::Double:
@@ -181,6 +180,7 @@ bool TsMediaTag::LoadFromFile(const std::string& fileName) {
 }
 
 bool TsMediaTag::LoadFrom(platform::File& file) {
+  ClearFields();
   // A reader that refuses a file has already put its fields in the state it wants.
   if (!ReadFrom(file)) return false;
   if (!file.ReadFailed()) return true;

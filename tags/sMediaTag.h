@@ -156,8 +156,8 @@ public:
   const std::vector<std::string>& RawValues() const { return rawValues_; }
 
 protected:
-  // The reader's own reading of the open file: clears the fields, reads, and tells whether
-  // the file is of its kind. The base accepts nothing.
+  // The reader's own reading of the open file, whose fields arrive cleared: reads, and tells
+  // whether the file is of its kind. The base accepts nothing.
   virtual bool ReadFrom(platform::File& file);
   // Back to the cleared state after a failed read; the base clears its own fields.
   virtual void ClearFields() { ClearBase(); }

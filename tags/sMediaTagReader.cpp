@@ -1,5 +1,7 @@
 #include "tags/sMediaTagReader.h"
 
+#include <algorithm>
+
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "platform/Wildcard.h"
@@ -103,23 +105,58 @@ bool MatchPattern(const char* name, const char* pattern) {
   return MatchPattern(std::string_view(name), std::string_view(pattern));
 }
 
-bool MatchPatternList(std::string_view name, std::string_view patterns, std::string_view separator) {
-  const std::u16string nameCharacters = PatternCharacters(name);
-  auto matches = [&](std::string_view piece) {
-    return platform::MatchWildcardCharacters(nameCharacters, PatternCharacters(piece), PatternRules.star);
-  };
+namespace {
+
+// The pieces of a pattern list, split at every separator that starts at a character boundary;
+// empty pieces included.
+std::vector<std::string_view> PatternPieces(std::string_view patterns, std::string_view separator) {
+  std::vector<std::string_view> pieces;
   std::size_t pieceStart = 0;
   std::size_t pos = 0;
   while (pos < patterns.size()) {
     if (!separator.empty() && patterns.substr(pos, separator.size()) == separator) {
-      if (matches(patterns.substr(pieceStart, pos - pieceStart))) return true;
+      pieces.push_back(patterns.substr(pieceStart, pos - pieceStart));
       pos += separator.size();
       pieceStart = pos;
     } else {
       pos = platform::CharNext(patterns, pos);
     }
   }
-  return matches(patterns.substr(pieceStart));
+  pieces.push_back(patterns.substr(pieceStart));
+  return pieces;
+}
+
+bool MatchesAny(std::u16string_view name, const std::vector<std::u16string>& pieces) {
+  return std::any_of(pieces.begin(), pieces.end(), [&](const std::u16string& piece) {
+    return platform::MatchWildcardCharacters(name, piece, PatternRules.star);
+  });
+}
+
+struct ConvertedRule {
+  std::vector<std::u16string> pieces;
+  ReaderSlot slot;
+};
+
+// The extension rules in the matcher's form, converted once for every dispatcher (read-only).
+const std::vector<ConvertedRule>& ConvertedExtensionRules() {
+  static const std::vector<ConvertedRule> rules = [] {
+    std::vector<ConvertedRule> converted;
+    for (const ExtensionRule& rule : ExtensionRules) {
+      ConvertedRule entry{{}, rule.slot};
+      for (std::string_view piece : PatternPieces(rule.patterns, ";")) entry.pieces.push_back(PatternCharacters(piece));
+      converted.push_back(std::move(entry));
+    }
+    return converted;
+  }();
+  return rules;
+}
+
+}  // namespace
+
+bool MatchPatternList(std::string_view name, std::string_view patterns, std::string_view separator) {
+  std::vector<std::u16string> pieces;
+  for (std::string_view piece : PatternPieces(patterns, separator)) pieces.push_back(PatternCharacters(piece));
+  return MatchesAny(PatternCharacters(name), pieces);
 }
 
 namespace {
@@ -162,8 +199,9 @@ const TsMediaTagReader::ReaderClassTable& TsMediaTagReader::StandardReaderClasse
 }
 
 ReaderFactory TsMediaTagReader::ExtensionClass(std::string_view fileName, const ReaderClassTable& classes) {
-  for (const ExtensionRule& rule : ExtensionRules) {
-    if (MatchPatternList(fileName, rule.patterns, ";")) return classes[rule.slot];
+  const std::u16string name = PatternCharacters(fileName);
+  for (const ConvertedRule& rule : ConvertedExtensionRules()) {
+    if (MatchesAny(name, rule.pieces)) return classes[rule.slot];
   }
   return nullptr;
 }
