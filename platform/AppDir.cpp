@@ -32,8 +32,11 @@ std::string Absolute(const std::string& path, const std::string& currentFolder) 
 // Folders that hold installed programs: writable there only means running as root, never a
 // portable copy, so the data goes to the user's data folder instead.
 bool IsSystemProgramFolder(std::string_view folder) {
-  for (std::string_view prefix : {"/usr/", "/bin", "/sbin", "/lib"})
-    if (folder.substr(0, prefix.size()) == prefix) return true;
+  for (std::string_view root : {"/usr", "/bin", "/sbin", "/lib"}) {
+    const bool inside = folder.substr(0, root.size()) == root &&
+                        (folder.size() == root.size() || folder[root.size()] == '/');
+    if (inside) return true;
+  }
   return false;
 }
 

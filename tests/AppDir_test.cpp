@@ -49,8 +49,11 @@ TEST(ResolveAppDir, AnInstalledProgramRunByRootKeepsItsDataOutOfTheSystemFolders
     inputs.executableFolder = installed;
     EXPECT_EQ(ResolveAppDir(inputs), "/home/u/data/Lyrimate/") << installed;
   }
-  inputs.executableFolder = "/usr-portable/bin";
-  EXPECT_EQ(ResolveAppDir(inputs), "/usr-portable/bin/");
+  // Folders that only begin with the same letters are ordinary folders.
+  for (const char* portable : {"/usr-portable/bin", "/binaries/lyrimate", "/library/lyrimate", "/sbinx"}) {
+    inputs.executableFolder = portable;
+    EXPECT_EQ(ResolveAppDir(inputs), std::string(portable) + "/") << portable;
+  }
 }
 
 TEST(ResolveAppDir, EndsWithExactlyOneSlashAndIsCodePage932) {
