@@ -1,5 +1,5 @@
 // lyrimate-bench scan ROOT [--lyrics]: walks ROOT/iPod_Control/Music/ like the music scan
-// (TGlob, a folder's files first, then each sub-folder depth-first) and reads every file
+// (a folder's files first, then each sub-folder depth-first) and reads every file
 // through the dispatcher with the names the scan asks for.
 // lyrimate-bench cold-scan ROOT: the same scan with every file evicted from the page cache
 // first, then counts the pages of the files that the scan brought in (mincore); the same
@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "bench/Bench.h"
+#include "platform/DirEnum.h"
 #include "platform/FileSystem.h"
 #include "tags/sMediaTagReader.h"
-#include "util/fnmatch.h"
 
 namespace {
 
@@ -29,8 +29,10 @@ struct ScanCount {
   std::size_t textBytes = 0;
 };
 
+// The names the music scan asks every song for (lyrics only while importing them).
 void ReadSongValues(const std::string& path, bool lyrics, ScanCount& count) {
-  static const char* const names[] = {"Title", "Album", "Artist", "Year", "Track", "Time", "Comment"};
+  static const char* const names[] = {"Title", "Album", "Artist", "Year",  "Track",
+                                      "Time",  "Duration", "Genre", "BitRate", "Comment"};
   TsMediaTagReader reader;
   reader.Open(path);
   for (const char* name : names) count.textBytes += reader.GetValue(name).size();
@@ -38,13 +40,14 @@ void ReadSongValues(const std::string& path, bool lyrics, ScanCount& count) {
   ++count.files;
 }
 
+// A folder's files first, then its sub-folders depth-first, links to folders and names that
+// begin with "." left out, as the music scan walks.
 void ScanFolder(const std::string& folder, bool lyrics, ScanCount& count) {
-  TGlob glob(folder);
-  for (const auto& name : glob.Files()) ReadSongValues(glob.Dir() + name, lyrics, count);
-  for (const auto& name : glob.Dirs()) {
-    if (!name.empty() && name[0] == '.') continue;
-    ScanFolder(glob.Dir() + name + "/", lyrics, count);
-  }
+  const platform::FolderListing listing = platform::ListFolder(folder);
+  for (const platform::DirEntry& entry : listing.entries)
+    if (!entry.isDirectory) ReadSongValues(folder + entry.name, lyrics, count);
+  for (const platform::DirEntry& entry : listing.entries)
+    if (entry.isDirectory && !entry.isLink && entry.name.front() != '.') ScanFolder(folder + entry.name + "/", lyrics, count);
 }
 
 std::string MusicFolder(const std::string& rootArgument) {
