@@ -48,17 +48,36 @@ bool IsDotOrDotDot(const char* name) {
   return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
+// Matching on folded forms; a final ".*" may also stand for "no extension at all".
+bool MatchesFolded(std::u16string_view name, std::u16string_view wildcard) {
+  if (MatchWildcardCharacters(name, wildcard, WildcardStar::AnyRun)) return true;
+  return wildcard.size() >= 2 && wildcard.substr(wildcard.size() - 2) == u".*" &&
+         MatchWildcardCharacters(name, wildcard.substr(0, wildcard.size() - 2), WildcardStar::AnyRun);
+}
+
+std::u16string Folded(std::string_view text) { return WildcardCharacters(text, WildcardCase::Folded); }
+
+// Hands take each entry with its code page 932 name; names that do not come back unchanged
+// from code page 932 are left out and counted.
+template <class Take>
+std::size_t ForEachEntry(DIR* dir, Take take) {
+  std::size_t unconvertible = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string systemName = entry->d_name;
+    std::string name = ProgramPath(systemName);
+    if (SystemPath(name) != systemName) {
+      ++unconvertible;
+      continue;
+    }
+    take(entry, std::move(name));
+  }
+  return unconvertible;
+}
+
 }  // namespace
 
 bool MatchesWildcard(std::string_view name, std::string_view wildcard) {
-  if (IsEveryName(wildcard)) return true;
-  const std::u16string foldedName = WildcardCharacters(name, WildcardCase::Folded);
-  const std::u16string foldedWildcard = WildcardCharacters(wildcard, WildcardCase::Folded);
-  if (MatchWildcardCharacters(foldedName, foldedWildcard, WildcardStar::AnyRun)) return true;
-  // A final ".*" may also stand for "no extension at all".
-  std::u16string_view view = foldedWildcard;
-  return view.size() >= 2 && view.substr(view.size() - 2) == u".*" &&
-         MatchWildcardCharacters(foldedName, view.substr(0, view.size() - 2), WildcardStar::AnyRun);
+  return IsEveryName(wildcard) || MatchesFolded(Folded(name), Folded(wildcard));
 }
 
 std::vector<DirEntry> ListDirectory(const std::string& folder, std::string_view wildcard) {
@@ -66,13 +85,11 @@ std::vector<DirEntry> ListDirectory(const std::string& folder, std::string_view 
   DirectoryStream stream(folder.empty() ? std::string(".") : SystemPath(folder));
   if (!stream.get()) return entries;
   const bool everyName = IsEveryName(wildcard);
-  while (const dirent* entry = ::readdir(stream.get())) {
-    const std::string systemName = entry->d_name;
-    std::string name = ProgramPath(systemName);
-    if (SystemPath(name) != systemName) continue;
-    if (!everyName && !MatchesWildcard(name, wildcard)) continue;
-    entries.push_back(DescribeEntry(stream.get(), entry, std::move(name)));
-  }
+  const std::u16string foldedWildcard = everyName ? std::u16string() : Folded(wildcard);
+  ForEachEntry(stream.get(), [&](const dirent* entry, std::string name) {
+    if (everyName || MatchesFolded(Folded(name), foldedWildcard))
+      entries.push_back(DescribeEntry(stream.get(), entry, std::move(name)));
+  });
   return entries;
 }
 
@@ -84,16 +101,9 @@ FolderListing ListFolder(const std::string& folder) {
   listing.opened = true;
   listing.device = static_cast<std::uint64_t>(info.st_dev);
   listing.inode = static_cast<std::uint64_t>(info.st_ino);
-  while (const dirent* entry = ::readdir(stream.get())) {
-    if (IsDotOrDotDot(entry->d_name)) continue;
-    const std::string systemName = entry->d_name;
-    std::string name = ProgramPath(systemName);
-    if (SystemPath(name) != systemName) {
-      ++listing.unconvertibleNames;
-      continue;
-    }
-    listing.entries.push_back(DescribeEntry(stream.get(), entry, std::move(name)));
-  }
+  listing.unconvertibleNames = ForEachEntry(stream.get(), [&](const dirent* entry, std::string name) {
+    if (!IsDotOrDotDot(entry->d_name)) listing.entries.push_back(DescribeEntry(stream.get(), entry, std::move(name)));
+  });
   return listing;
 }
 
