@@ -245,7 +245,10 @@ void LoadLists(MainState& state, ListsToLoad which) {
 }
 
 std::string RegisteredLine(const MainState& state, const SongRow& row) {
-  const std::string openingLine = OpeningLine(LyricsFileName(state, row.caption, row.sub[kAlbum]));
+  return RegisteredLine(state, row, OpeningLine(LyricsFileName(state, row.caption, row.sub[kAlbum])));
+}
+
+std::string RegisteredLine(const MainState& state, const SongRow& row, std::string_view openingLine) {
   const std::string key = SongKey(row);
   const std::string path = state.SongTable.Exists(key) ? state.SongTable.Get(key) : std::string();
   std::string line;

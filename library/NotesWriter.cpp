@@ -11,6 +11,7 @@
 #include "library/ListFiles.h"
 #include "library/LyricsFiles.h"
 #include "library/PlayerNames.h"
+#include "library/TextLines.h"
 #include "platform/CodePage.h"
 #include "platform/DirEnum.h"
 #include "platform/File.h"
@@ -175,6 +176,13 @@ private:
   bool wroteAny_ = false;
 };
 
+// The first line of a lyrics file's text; empty when there is no file or no line.
+std::string FirstLine(const std::optional<std::string>& lyrics) {
+  std::string_view first;
+  if (lyrics) LineWalker(*lyrics).Next(first);
+  return std::string(first);
+}
+
 void NoteOverLimit(ExportReport& report, const PagePlace& place) {
   ++report.pagesOverLimit;
   if (report.firstOverLimit.size() < kReportedOverLimit) report.firstOverLimit.push_back(place.relative);
@@ -305,15 +313,15 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
       // Asked between two pages only; the rows after a stop still go into the list file.
       if (state.AList[i].checked && !report.stopped && report.pagesWritten > 0 && ui.PollStop()) report.stopped = true;
       const SongRow& row = state.AList[i];
-      if (!row.checked || report.stopped) {
-        registered += RegisteredLine(state, row) + "\r\n";
-        continue;
-      }
+      const bool writePage = row.checked && !report.stopped;
+      // The lyrics file of a page is read once, for the page and for its opening line.
+      const std::string lyricsPath = LyricsFileName(state, row.Title(), row.Album());
+      const std::optional<std::string> lyrics = writePage ? ReadLyricsFile(lyricsPath) : std::nullopt;
+      registered += RegisteredLine(state, row, writePage ? FirstLine(lyrics) : OpeningLine(lyricsPath)) + "\r\n";
+      if (!writePage) continue;
 
       const TAlbumData neighbours = albums.FindAlbumNeighbours(row.Album(), row.Title());
-      const std::optional<std::string> lyrics = ReadLyricsFile(LyricsFileName(state, row.Title(), row.Album()));
       const std::string content = JoinLinesCrLf(NotesPage(row, neighbours, lyrics ? &*lyrics : nullptr));
-      registered += RegisteredLine(state, row) + "\r\n";
 
       const PagePlace place = PlaceOfPage(writer.NotesFolder(), row);
       writer.Write(place, content);
