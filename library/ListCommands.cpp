@@ -114,9 +114,10 @@ std::optional<TMusicData> ShowDetails(MainState& state, ListId list, const ListS
   const std::string album = rows[selection.Current()].Album();
 
   const std::string key = SongKey(title, album);
-  if (!state.SongTable.Exists(key)) return std::nullopt;
-  const std::string path = state.SongTable.Get(key);
-  if (path.empty()) return std::nullopt;
+  const std::string* found = state.SongTable.Value(key);
+  if (!found || found->empty()) return std::nullopt;
+  // A copy: reading the song puts its key into the table again.
+  const std::string path = *found;
 
   TMusicData record;
   {

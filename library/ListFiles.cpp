@@ -250,7 +250,8 @@ std::string RegisteredLine(const MainState& state, const SongRow& row) {
 
 std::string RegisteredLine(const MainState& state, const SongRow& row, std::string_view openingLine) {
   const std::string key = SongKey(row);
-  const std::string path = state.SongTable.Exists(key) ? state.SongTable.Get(key) : std::string();
+  const std::string* found = state.SongTable.Value(key);
+  const std::string_view path = found ? std::string_view(*found) : std::string_view();
   std::string line;
   line.reserve(RowBytes(row) + openingLine.size() + path.size() + 16);
   AppendField(line, row.caption);
