@@ -413,21 +413,7 @@ int Runner::LyricsSet(const library::ListSelection& selection, library::ListId l
 }
 
 int Runner::LyricsImport(const library::ListSelection& selection, library::ListId list) {
-  if (list == library::ListId::MList) {
-    library::ImportLyricsOfRow(state_, ui_, selection);
-    return kExitSuccess;
-  }
-  // The import reads only the row it is given (caption, album, path) and the song table, so
-  // a registered row is handed over as the only row of the song list, which is put back after.
-  library::SongList songList{state_.AList[selection.Current()]};
-  std::swap(songList, state_.MList);
-  try {
-    library::ImportLyricsOfRow(state_, ui_, library::ListSelection{{0}});
-  } catch (...) {
-    std::swap(songList, state_.MList);
-    throw;
-  }
-  std::swap(songList, state_.MList);
+  library::ImportLyricsOfRow(state_, ui_, selection, list);
   return kExitSuccess;
 }
 

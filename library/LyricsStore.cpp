@@ -58,8 +58,8 @@ std::optional<EditorContent> OpenLyricsEditor(MainState& state, ListId list, con
   return content;
 }
 
-void ImportLyricsOfRow(MainState& state, Feedback& ui, const ListSelection& selection) {
-  const SongRow* row = CurrentRow(state.MList, selection);
+void ImportLyricsOfRow(MainState& state, Feedback& ui, const ListSelection& selection, ListId list) {
+  const SongRow* row = CurrentRow(state.List(list), selection);
   if (!row) return;
   const std::string audioPath = row->sub[kPath];
   const std::string songPath = state.SongTable.Get(SongKey(*row));

@@ -185,6 +185,24 @@ TEST_F(LyricsStoreTest, ImportOfOneRowStoresTheTagLyrics) {
   EXPECT_EQ(ui.boxes, (std::vector<Box>{{"information", "歌詞を保存しました。"}}));
 }
 
+TEST_F(LyricsStoreTest, ImportOfARegisteredRowTakesThatRowAndLeavesTheSongListAlone) {
+  testing_support::AddSong(Root(), "F00/a.mp3", Tags("First", "A", "first song"));
+  testing_support::AddSong(Root(), "F00/b.mp3", Tags("Second", "A", "second song"));
+  Scan();
+  ASSERT_EQ(state.MList.size(), 2u);
+  // The registered list holds the songs the other way round: row 1 is First.
+  state.AList = state.MList;
+  if (state.AList[1].caption != "First") std::swap(state.AList[0], state.AList[1]);
+  const library::SongList songList = state.MList;
+
+  library::ImportLyricsOfRow(state, ui, ListSelection{{1}}, ListId::AList);
+  EXPECT_EQ(ReadBytes(LyricsFile("First", "A")), "first song\r\n");
+  EXPECT_FALSE(fs::exists(LyricsFile("Second", "A")));
+  EXPECT_EQ(state.MList.size(), songList.size());
+  for (std::size_t i = 0; i < songList.size(); ++i) EXPECT_EQ(state.MList[i].caption, songList[i].caption);
+  EXPECT_EQ(ui.boxes, (std::vector<Box>{{"information", "歌詞を保存しました。"}}));
+}
+
 TEST_F(LyricsStoreTest, ImportWithoutTagLyricsWritesNothing) {
   testing_support::AddSong(Root(), "F00/a.mp3", Tags("Blank", "A", "  \r\n  "));
   testing_support::AddSong(Root(), "F00/b.mp3", Tags("None", "A"));
