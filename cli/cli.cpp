@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "cli/CliFeedback.h"
+#include "cli/WholeInput.h"
+#include "library/FileErrors.h"
 #include "library/ListCommands.h"
 #include "library/ListFiles.h"
 #include "library/LyricsFiles.h"
@@ -229,29 +231,13 @@ std::string LinesText(const std::string& cp932) {
   return text;
 }
 
-bool ReadStream(std::FILE* stream, std::string& content) {
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof(buffer), stream)) > 0) content.append(buffer, got);
-  return !std::ferror(stream);
-}
-
 // The whole input of lyrics set; throws platform::Error naming it when it cannot be read.
 std::string ReadInput(const std::optional<std::string>& file) {
   std::string content;
-  if (!file) {
-    if (!ReadStream(stdin, content))
-      throw platform::Error(platform::Sjis("標準入力を読み込めません。") + " (" + std::strerror(errno) + ")");
-    return content;
-  }
-  std::FILE* stream = std::fopen(file->c_str(), "rb");
-  bool ok = stream != nullptr && ReadStream(stream, content);
-  const int reason = errno;
-  if (stream != nullptr) std::fclose(stream);
-  if (!ok)
-    throw platform::Error(platform::Sjis("ファイルを読み込めません。") + "\r\n" + platform::Utf8ToCp932(*file) +
-                          "\r\n(" + std::strerror(reason) + ")");
-  return content;
+  int reason = 0;
+  if (cli::ReadWholeInput(file ? file->c_str() : nullptr, content, reason)) return content;
+  if (!file) throw platform::Error(platform::Sjis("標準入力を読み込めません。") + " (" + std::strerror(reason) + ")");
+  throw library::FileError("ファイルを読み込めません。", platform::Utf8ToCp932(*file), reason);
 }
 
 bool HasNonAsciiOrEscape(std::string_view text) {
