@@ -4,7 +4,6 @@
 #include "library/MusicScan.h"
 #include "platform/CodePage.h"
 #include "platform/Error.h"
-#include "platform/FileSystem.h"
 #include "tags/sMediaTagReader.h"
 
 namespace library {
@@ -12,9 +11,10 @@ namespace library {
 namespace {
 
 // The "Lyrics" value of an audio file; empty when the path is empty, the file is missing
-// or no reader accepts it.
+// or no reader accepts it (a file that cannot be opened, a folder among them, is refused by
+// every reader).
 std::string TagLyrics(const std::string& audioPath) {
-  if (audioPath.empty() || !platform::FileExists(audioPath)) return {};
+  if (audioPath.empty()) return {};
   TsMediaTagReader reader;
   reader.Open(audioPath);
   return reader.GetValue("Lyrics");
@@ -48,13 +48,17 @@ std::optional<EditorContent> OpenLyricsEditor(MainState& state, ListId list, con
 
   EditorContent content;
   content.caption = SlashToUnderscore(title) + " (" + SlashToUnderscore(album) + ")";
-  std::string tagLyrics = TagLyrics(row->sub[kPath]);
-  if (!IsBlankLyrics(tagLyrics)) content.text = std::move(tagLyrics);
 
   EnsureFolder(state.DataFolder());
   // A file that exists but cannot be read raises: showing the tag lyrics instead would let
   // the next save replace what the user wrote.
-  if (std::optional<std::string> stored = ReadLyricsFile(state.LyricsPath)) content.text = std::move(*stored);
+  if (std::optional<std::string> stored = ReadLyricsFile(state.LyricsPath)) {
+    content.text = std::move(*stored);
+    return content;
+  }
+  // Without a file, the song's tag lyrics when they are not blank.
+  std::string tagLyrics = TagLyrics(row->sub[kPath]);
+  if (!IsBlankLyrics(tagLyrics)) content.text = std::move(tagLyrics);
   return content;
 }
 

@@ -1,7 +1,10 @@
 #include "library/LyricsStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -115,6 +118,55 @@ TEST_F(LyricsStoreTest, EditorTakesTagLyricsOnlyWithoutAFileAndWhenNotBlank) {
   auto fromFile = library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
   ASSERT_TRUE(fromFile && fromFile->text);
   EXPECT_EQ(*fromFile->text, "edited\r\n");
+}
+
+TEST_F(LyricsStoreTest, EditorOfALyricsFileThatCannotBeReadFailsInsteadOfShowingTheTag) {
+  const std::string song = testing_support::AddSong(Root(), "F00/a.mp3", Tags("A", "Al", "tag lyrics"));
+  state.MList = {Row("A", "Al", song)};
+  fs::create_directories(DataFolder());
+  const std::string fifo = LyricsFile("A", "Al");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);  // refused by the reader, never blocks
+  try {
+    library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
+    FAIL() << "no error raised";
+  } catch (const platform::Error& error) {
+    EXPECT_EQ(std::string(error.what()), platform::Sjis("ファイルを読み込めません。") + "\r\n" + state.LyricsPath +
+                                             "\r\n(" + platform::Utf8ToCp932(std::strerror(EINVAL)) + ")");
+  }
+  EXPECT_EQ(state.LyricsPath, DataFolder() + "/A-Al.txt");
+}
+
+TEST_F(LyricsStoreTest, EditorWithoutADataFolderFailsBeforeLookingAtAnyLyrics) {
+  const std::string song = testing_support::AddSong(Root(), "F00/a.mp3", Tags("A", "Al", "tag lyrics"));
+  state.MList = {Row("A", "Al", song)};
+  WriteBytes(DataFolder(), "a file where the folder belongs");
+  try {
+    library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
+    FAIL() << "no error raised";
+  } catch (const platform::Error& error) {
+    EXPECT_TRUE(std::string(error.what()).starts_with(platform::Sjis("フォルダを作成できません。") + "\r\n" +
+                                                      state.DataFolder()))
+        << error.what();
+  }
+  EXPECT_EQ(state.LyricsPath, DataFolder() + "/A-Al.txt");
+}
+
+TEST_F(LyricsStoreTest, EditorTreatsFoldersInPlaceOfFilesAsMissing) {
+  // A folder where the song's audio file should be: no tag lyrics.
+  const std::string folderSong = Root().string() + "/iPod_Control/Music/F00/folder.mp3";
+  fs::create_directories(folderSong);
+  state.MList = {Row("F", "Al", folderSong)};
+  auto content = library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
+  ASSERT_TRUE(content);
+  EXPECT_FALSE(content->text);
+
+  // A folder where the lyrics file should be: the tag lyrics are shown.
+  const std::string song = testing_support::AddSong(Root(), "F00/a.mp3", Tags("A", "Al", "tag lyrics"));
+  state.MList = {Row("A", "Al", song)};
+  fs::create_directories(LyricsFile("A", "Al"));
+  content = library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
+  ASSERT_TRUE(content && content->text);
+  EXPECT_EQ(*content->text, "tag lyrics");
 }
 
 TEST_F(LyricsStoreTest, JapaneseNamesWithTrailByte5CStayWhole) {
