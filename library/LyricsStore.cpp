@@ -1,6 +1,7 @@
 #include "library/LyricsStore.h"
 
 #include "library/FileErrors.h"
+#include "library/FlagOverride.h"
 #include "library/MusicScan.h"
 #include "platform/CodePage.h"
 #include "platform/Error.h"
@@ -24,18 +25,6 @@ const SongRow* CurrentRow(const SongList& rows, const ListSelection& selection) 
   if (selection.Empty() || selection.Current() >= rows.size()) return nullptr;
   return &rows[selection.Current()];
 }
-
-// Clears ImportLyrics however the scan ends.
-class ImportLyricsScope {
-public:
-  explicit ImportLyricsScope(MainState& state) : state_(state) { state_.ImportLyrics = true; }
-  ~ImportLyricsScope() { state_.ImportLyrics = false; }
-  ImportLyricsScope(const ImportLyricsScope&) = delete;
-  ImportLyricsScope& operator=(const ImportLyricsScope&) = delete;
-
-private:
-  MainState& state_;
-};
 
 }  // namespace
 
@@ -86,7 +75,8 @@ void GetAllLyrics(MainState& state, Feedback& ui, bool ask) {
       platform::Sjis("すべての曲から歌詞を取得します。\r\n多少時間がかかりますがよろしいですか？");
   if (ask && !ui.AskYesNo(question)) return;
   {
-    ImportLyricsScope importing(state);
+    // ImportLyrics is set for this scan only and put back however the scan ends.
+    FlagOverride importing(state.ImportLyrics, true);
     GetSongInfo(state, ui);
   }
   static const std::string finished = platform::Sjis("完了しました。");
