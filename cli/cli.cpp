@@ -354,7 +354,7 @@ int Runner::Run(const Request& request) {
 int Runner::Detect() {
   library::ConnectPlayer(state_, ui_);
   if (state_.DriveRoot.empty()) {
-    ui_.Failure(platform::Sjis("iPodが認識されていません。"));
+    ui_.Failure(library::NotRecognisedText());
     return kExitFailure;
   }
   out_ += platform::Cp932ToUtf8(state_.DriveRoot) + '\n';

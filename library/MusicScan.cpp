@@ -8,6 +8,7 @@
 
 #include "library/ListCommands.h"
 #include "library/LyricsFiles.h"
+#include "library/PlayerDetect.h"
 #include "platform/CodePage.h"
 #include "platform/DirEnum.h"
 #include "platform/FileSystem.h"
@@ -16,11 +17,6 @@
 namespace library {
 
 namespace {
-
-const std::string& NotRecognisedText() {
-  static const std::string text = platform::Sjis("iPodが認識されていません。");
-  return text;
-}
 
 // The seconds of a "Duration" text; nothing when it is not a usable number.
 bool ParseSeconds(const std::string& text, double& seconds) {

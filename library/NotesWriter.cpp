@@ -10,6 +10,7 @@
 #include "library/FileErrors.h"
 #include "library/ListFiles.h"
 #include "library/LyricsFiles.h"
+#include "library/PlayerDetect.h"
 #include "library/PlayerNames.h"
 #include "library/TextLines.h"
 #include "platform/CodePage.h"
@@ -293,11 +294,10 @@ std::string ExportReportText(const ExportReport& report) {
 }
 
 ExportReport ExportNotes(MainState& state, Feedback& ui) {
-  static const std::string notRecognised = platform::Sjis("iPodが認識されていません。");
   static const std::string working = platform::Sjis("一覧作成中...");
   ExportReport report;
   if (state.DriveRoot.empty()) {
-    ui.ErrorBox(notRecognised);
+    ui.ErrorBox(NotRecognisedText());
     return report;
   }
   PageWriter writer(state, state.DriveRoot);

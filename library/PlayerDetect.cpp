@@ -13,11 +13,6 @@ const std::string& DeviceChangedText() {
   return text;
 }
 
-const std::string& NotRecognisedText() {
-  static const std::string text = platform::Sjis("iPodが認識されていません。");
-  return text;
-}
-
 std::string FoundText(const std::string& driveRoot) {
   static const std::string before = platform::Sjis("iPodは ");
   static const std::string after = platform::Sjis(" にありました。");
@@ -36,6 +31,11 @@ void PlayerFound(MainState& state, Feedback& ui, const std::string& root) {
 }
 
 }  // namespace
+
+const std::string& NotRecognisedText() {
+  static const std::string text = platform::Sjis("iPodが認識されていません。");
+  return text;
+}
 
 bool HasSysInfo(const std::string& root) {
   return platform::FileExists(WithTrailingSlash(root) + "iPod_Control/Device/SysInfo");
