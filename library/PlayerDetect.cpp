@@ -19,13 +19,8 @@ std::string FoundText(const std::string& driveRoot) {
   return before + driveRoot + after;
 }
 
-std::string WithTrailingSlash(std::string root) {
-  if (root.empty() || root.back() != '/') root += '/';
-  return root;
-}
-
 void PlayerFound(MainState& state, Feedback& ui, const std::string& root) {
-  state.DriveRoot = WithTrailingSlash(root);
+  state.DriveRoot = platform::WithTrailingSlash(root);
   ui.SetStatus(FoundText(state.DriveRoot));
   state.Connected = true;
 }
@@ -38,7 +33,7 @@ const std::string& NotRecognisedText() {
 }
 
 bool HasSysInfo(const std::string& root) {
-  return platform::FileExists(WithTrailingSlash(root) + "iPod_Control/Device/SysInfo");
+  return platform::FileExists(platform::WithTrailingSlash(root) + "iPod_Control/Device/SysInfo");
 }
 
 std::string FindPlayerDrive(const std::vector<std::string>& volumes) {
