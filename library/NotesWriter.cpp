@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <deque>
 #include <numeric>
 #include <optional>
@@ -12,6 +11,7 @@
 #include "library/LyricsFiles.h"
 #include "library/PlayerDetect.h"
 #include "library/PlayerNames.h"
+#include "library/Progress.h"
 #include "library/TextLines.h"
 #include "platform/CodePage.h"
 #include "platform/DirEnum.h"
@@ -88,17 +88,6 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<long long>& tracks)
     groupStart = groupEnd;
   }
   return order;
-}
-
-// Rounded half to even, at most 100: the exported position counts every registered row
-// while the divisor counts only the ticked ones.
-int ProgressPercent(std::size_t position, std::size_t ticked) {
-  if (ticked == 0) return 100;
-  const std::uint64_t scaled = static_cast<std::uint64_t>(position) * 100;
-  std::uint64_t percent = scaled / ticked;
-  const std::uint64_t twiceRest = (scaled % ticked) * 2;
-  if (twiceRest > ticked || (twiceRest == ticked && percent % 2 == 1)) ++percent;
-  return static_cast<int>(std::min<std::uint64_t>(percent, 100));
 }
 
 std::size_t CountFiles(const std::string& folder, int depth) {
@@ -329,7 +318,9 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
       if (content.size() > kNoteByteLimit) NoteOverLimit(report, place);
 
       ui.ProcessMessages();
-      ui.SetProgress(ProgressPercent(i, ticked));
+      // The position counts every registered row, the divisor only the ticked ones: the
+      // value stops at 100.
+      ui.SetProgress(RoundedPercent(i, ticked));
     }
     if (writer.WroteAny()) writer.Sync();
   } catch (...) {
