@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "cli/CliFeedback.h"
+#include "cli/WholeInput.h"
+#include "library/FileErrors.h"
 #include "library/ListCommands.h"
 #include "library/ListFiles.h"
 #include "library/LyricsFiles.h"
@@ -229,29 +231,13 @@ std::string LinesText(const std::string& cp932) {
   return text;
 }
 
-bool ReadStream(std::FILE* stream, std::string& content) {
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof(buffer), stream)) > 0) content.append(buffer, got);
-  return !std::ferror(stream);
-}
-
 // The whole input of lyrics set; throws platform::Error naming it when it cannot be read.
 std::string ReadInput(const std::optional<std::string>& file) {
   std::string content;
-  if (!file) {
-    if (!ReadStream(stdin, content))
-      throw platform::Error(platform::Sjis("標準入力を読み込めません。") + " (" + std::strerror(errno) + ")");
-    return content;
-  }
-  std::FILE* stream = std::fopen(file->c_str(), "rb");
-  bool ok = stream != nullptr && ReadStream(stream, content);
-  const int reason = errno;
-  if (stream != nullptr) std::fclose(stream);
-  if (!ok)
-    throw platform::Error(platform::Sjis("ファイルを読み込めません。") + "\r\n" + platform::Utf8ToCp932(*file) +
-                          "\r\n(" + std::strerror(reason) + ")");
-  return content;
+  int reason = 0;
+  if (cli::ReadWholeInput(file ? file->c_str() : nullptr, content, reason)) return content;
+  if (!file) throw platform::Error(platform::Sjis("標準入力を読み込めません。") + " (" + std::strerror(reason) + ")");
+  throw library::FileError("ファイルを読み込めません。", platform::Utf8ToCp932(*file), reason);
 }
 
 bool HasNonAsciiOrEscape(std::string_view text) {
@@ -368,7 +354,7 @@ int Runner::Run(const Request& request) {
 int Runner::Detect() {
   library::ConnectPlayer(state_, ui_);
   if (state_.DriveRoot.empty()) {
-    ui_.Failure(platform::Sjis("iPodが認識されていません。"));
+    ui_.Failure(library::NotRecognisedText());
     return kExitFailure;
   }
   out_ += platform::Cp932ToUtf8(state_.DriveRoot) + '\n';
@@ -413,21 +399,7 @@ int Runner::LyricsSet(const library::ListSelection& selection, library::ListId l
 }
 
 int Runner::LyricsImport(const library::ListSelection& selection, library::ListId list) {
-  if (list == library::ListId::MList) {
-    library::ImportLyricsOfRow(state_, ui_, selection);
-    return kExitSuccess;
-  }
-  // The import reads only the row it is given (caption, album, path) and the song table, so
-  // a registered row is handed over as the only row of the song list, which is put back after.
-  library::SongList songList{state_.AList[selection.Current()]};
-  std::swap(songList, state_.MList);
-  try {
-    library::ImportLyricsOfRow(state_, ui_, library::ListSelection{{0}});
-  } catch (...) {
-    std::swap(songList, state_.MList);
-    throw;
-  }
-  std::swap(songList, state_.MList);
+  library::ImportLyricsOfRow(state_, ui_, selection, list);
   return kExitSuccess;
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/WholeInput.h"
 #include "platform/CodePage.h"
 #include "platform/Error.h"
 #include "text/jconvert.h"
@@ -59,34 +60,17 @@ int UsageError(const std::string& message) {
   return kExitUsage;
 }
 
-bool ReadStream(std::FILE* stream, std::string& content) {
-  char buffer[65536];
-  std::size_t got;
-  while ((got = std::fread(buffer, 1, sizeof(buffer), stream)) > 0) content.append(buffer, got);
-  return !std::ferror(stream);
-}
-
 // Reads a whole file ("-" is standard input); on failure prints a message naming it.
 std::optional<std::string> ReadInput(const std::string& name) {
+  const bool standardInput = name == "-";
   std::string content;
-  if (name == "-") {
-    if (ReadStream(stdin, content)) return content;
-    std::fprintf(stderr, "lyrimate-jconv: cannot read standard input: %s\n", std::strerror(errno));
-    return std::nullopt;
-  }
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) {
-    std::fprintf(stderr, "lyrimate-jconv: cannot read %s: %s\n", name.c_str(), std::strerror(errno));
-    return std::nullopt;
-  }
-  const bool ok = ReadStream(file, content);
-  const int readError = errno;
-  std::fclose(file);
-  if (!ok) {
-    std::fprintf(stderr, "lyrimate-jconv: cannot read %s: %s\n", name.c_str(), std::strerror(readError));
-    return std::nullopt;
-  }
-  return content;
+  int reason = 0;
+  if (cli::ReadWholeInput(standardInput ? nullptr : name.c_str(), content, reason)) return content;
+  if (standardInput)
+    std::fprintf(stderr, "lyrimate-jconv: cannot read standard input: %s\n", std::strerror(reason));
+  else
+    std::fprintf(stderr, "lyrimate-jconv: cannot read %s: %s\n", name.c_str(), std::strerror(reason));
+  return std::nullopt;
 }
 
 int Detect(const std::vector<std::string>& files) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <unordered_set>
 
+#include "library/FlagOverride.h"
 #include "library/ListFiles.h"
 #include "library/LyricsFiles.h"
 #include "platform/TextCompare.h"
@@ -23,19 +24,6 @@ void SetChecks(SongList& rows, const std::vector<std::size_t>* shown, bool check
 
 // The text MarkRegistered compares: title and album joined without a separator.
 std::u16string MarkKey(const SongRow& row) { return platform::CaseFold(row.Title() + row.Album()); }
-
-// Sets a flag for the time of one call and puts the old value back on every path.
-class FlagOverride {
-public:
-  FlagOverride(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
-  ~FlagOverride() { flag_ = saved_; }
-  FlagOverride(const FlagOverride&) = delete;
-  FlagOverride& operator=(const FlagOverride&) = delete;
-
-private:
-  bool& flag_;
-  const bool saved_;
-};
 
 }  // namespace
 
@@ -114,9 +102,10 @@ std::optional<TMusicData> ShowDetails(MainState& state, ListId list, const ListS
   const std::string album = rows[selection.Current()].Album();
 
   const std::string key = SongKey(title, album);
-  if (!state.SongTable.Exists(key)) return std::nullopt;
-  const std::string path = state.SongTable.Get(key);
-  if (path.empty()) return std::nullopt;
+  const std::string* found = state.SongTable.Value(key);
+  if (!found || found->empty()) return std::nullopt;
+  // A copy: reading the song puts its key into the table again.
+  const std::string path = *found;
 
   TMusicData record;
   {

@@ -245,9 +245,13 @@ void LoadLists(MainState& state, ListsToLoad which) {
 }
 
 std::string RegisteredLine(const MainState& state, const SongRow& row) {
-  const std::string openingLine = OpeningLine(LyricsFileName(state, row.caption, row.sub[kAlbum]));
+  return RegisteredLine(state, row, OpeningLine(LyricsFileName(state, row.caption, row.sub[kAlbum])));
+}
+
+std::string RegisteredLine(const MainState& state, const SongRow& row, std::string_view openingLine) {
   const std::string key = SongKey(row);
-  const std::string path = state.SongTable.Exists(key) ? state.SongTable.Get(key) : std::string();
+  const std::string* found = state.SongTable.Value(key);
+  const std::string_view path = found ? std::string_view(*found) : std::string_view();
   std::string line;
   line.reserve(RowBytes(row) + openingLine.size() + path.size() + 16);
   AppendField(line, row.caption);

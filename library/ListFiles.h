@@ -2,6 +2,7 @@
 // The two list files in MusicDatas: MusicList.lst (the registered list) and
 // iPodMusicList.lst (the saved song list).
 #include <string>
+#include <string_view>
 
 #include "library/Feedback.h"
 #include "library/MainState.h"
@@ -22,6 +23,8 @@ enum class ListsToLoad {
 void LoadLists(MainState& state, ListsToLoad which = ListsToLoad::Both);
 // The nine-field line of one registered row, without the line break.
 std::string RegisteredLine(const MainState& state, const SongRow& row);
+// The same with the opening line already taken from the row's lyrics file.
+std::string RegisteredLine(const MainState& state, const SongRow& row, std::string_view openingLine);
 // Writes every row of AList to MusicList.lst (atomically, creating MusicDatas when missing).
 void SaveRegistered(MainState& state);
 // Writes an already built MusicList.lst content (lines with CR LF), for the Notes export.

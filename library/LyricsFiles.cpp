@@ -8,6 +8,7 @@
 #include "library/TextLines.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "tags/TagBytes.h"
 
 namespace library {
 
@@ -72,8 +73,6 @@ void WriteLyricsFile(const std::string& path, const std::string& text) {
   ReplaceFileOrThrow(path, JoinLinesCrLf(text));
 }
 
-bool IsBlankLyrics(const std::string& text) {
-  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
-}
+bool IsBlankLyrics(const std::string& text) { return tagbytes::TrimControl(text).empty(); }
 
 }  // namespace library

@@ -1,10 +1,10 @@
 #include "library/LyricsStore.h"
 
 #include "library/FileErrors.h"
+#include "library/FlagOverride.h"
 #include "library/MusicScan.h"
 #include "platform/CodePage.h"
 #include "platform/Error.h"
-#include "platform/FileSystem.h"
 #include "tags/sMediaTagReader.h"
 
 namespace library {
@@ -12,9 +12,10 @@ namespace library {
 namespace {
 
 // The "Lyrics" value of an audio file; empty when the path is empty, the file is missing
-// or no reader accepts it.
+// or no reader accepts it (a file that cannot be opened, a folder among them, is refused by
+// every reader).
 std::string TagLyrics(const std::string& audioPath) {
-  if (audioPath.empty() || !platform::FileExists(audioPath)) return {};
+  if (audioPath.empty()) return {};
   TsMediaTagReader reader;
   reader.Open(audioPath);
   return reader.GetValue("Lyrics");
@@ -24,18 +25,6 @@ const SongRow* CurrentRow(const SongList& rows, const ListSelection& selection) 
   if (selection.Empty() || selection.Current() >= rows.size()) return nullptr;
   return &rows[selection.Current()];
 }
-
-// Clears ImportLyrics however the scan ends.
-class ImportLyricsScope {
-public:
-  explicit ImportLyricsScope(MainState& state) : state_(state) { state_.ImportLyrics = true; }
-  ~ImportLyricsScope() { state_.ImportLyrics = false; }
-  ImportLyricsScope(const ImportLyricsScope&) = delete;
-  ImportLyricsScope& operator=(const ImportLyricsScope&) = delete;
-
-private:
-  MainState& state_;
-};
 
 }  // namespace
 
@@ -48,18 +37,22 @@ std::optional<EditorContent> OpenLyricsEditor(MainState& state, ListId list, con
 
   EditorContent content;
   content.caption = SlashToUnderscore(title) + " (" + SlashToUnderscore(album) + ")";
-  std::string tagLyrics = TagLyrics(row->sub[kPath]);
-  if (!IsBlankLyrics(tagLyrics)) content.text = std::move(tagLyrics);
 
   EnsureFolder(state.DataFolder());
   // A file that exists but cannot be read raises: showing the tag lyrics instead would let
   // the next save replace what the user wrote.
-  if (std::optional<std::string> stored = ReadLyricsFile(state.LyricsPath)) content.text = std::move(*stored);
+  if (std::optional<std::string> stored = ReadLyricsFile(state.LyricsPath)) {
+    content.text = std::move(*stored);
+    return content;
+  }
+  // Without a file, the song's tag lyrics when they are not blank.
+  std::string tagLyrics = TagLyrics(row->sub[kPath]);
+  if (!IsBlankLyrics(tagLyrics)) content.text = std::move(tagLyrics);
   return content;
 }
 
-void ImportLyricsOfRow(MainState& state, Feedback& ui, const ListSelection& selection) {
-  const SongRow* row = CurrentRow(state.MList, selection);
+void ImportLyricsOfRow(MainState& state, Feedback& ui, const ListSelection& selection, ListId list) {
+  const SongRow* row = CurrentRow(state.List(list), selection);
   if (!row) return;
   const std::string audioPath = row->sub[kPath];
   const std::string songPath = state.SongTable.Get(SongKey(*row));
@@ -82,7 +75,8 @@ void GetAllLyrics(MainState& state, Feedback& ui, bool ask) {
       platform::Sjis("すべての曲から歌詞を取得します。\r\n多少時間がかかりますがよろしいですか？");
   if (ask && !ui.AskYesNo(question)) return;
   {
-    ImportLyricsScope importing(state);
+    // ImportLyrics is set for this scan only and put back however the scan ends.
+    FlagOverride importing(state.ImportLyrics, true);
     GetSongInfo(state, ui);
   }
   static const std::string finished = platform::Sjis("完了しました。");

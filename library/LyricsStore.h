@@ -20,8 +20,8 @@ struct EditorContent {
 // returns the editor's content (the lyrics file, else the tag lyrics when not blank).
 // Nothing when the selection is empty.
 std::optional<EditorContent> OpenLyricsEditor(MainState& state, ListId list, const ListSelection& selection);
-// The import of one row of the song list.
-void ImportLyricsOfRow(MainState& state, Feedback& ui, const ListSelection& selection);
+// The import of one row of a list (the song list unless told otherwise).
+void ImportLyricsOfRow(MainState& state, Feedback& ui, const ListSelection& selection, ListId list = ListId::MList);
 // Asks, then scans with ImportLyrics set; "完了しました。" at the end. ask = false skips the
 // question (lyrimate-cli).
 void GetAllLyrics(MainState& state, Feedback& ui, bool ask = true);

@@ -5,6 +5,7 @@
 
 #include "library/FileErrors.h"
 #include "platform/AppDir.h"
+#include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/Volumes.h"
 
@@ -26,11 +27,6 @@ void WriteBoolean(const std::string& path, const char* key, bool value) {
   errno = 0;
   if (!platform::WriteProfileString(path, kSection, key, value ? "1" : "0"))
     throw FileError("設定ファイルに書き込めません。", path, errno);
-}
-
-std::string WithTrailingSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder.push_back('/');
-  return folder;
 }
 
 }  // namespace
@@ -77,7 +73,7 @@ void WriteSettings(const std::string& appDir, const Settings& settings) {
 MainState::MainState() : MainState(platform::AppDir()) {}
 
 MainState::MainState(const std::string& appDir)
-    : AppDir(WithTrailingSlash(appDir)), Volumes([] { return platform::CurrentVolumes(); }) {
+    : AppDir(platform::WithTrailingSlash(appDir)), Volumes([] { return platform::CurrentVolumes(); }) {
   const Settings settings = ReadSettings(AppDir);
   AutoConnect = settings.AutoConnect;
   AutoGetMusic = settings.AutoGetMusic;

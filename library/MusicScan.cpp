@@ -8,6 +8,8 @@
 
 #include "library/ListCommands.h"
 #include "library/LyricsFiles.h"
+#include "library/PlayerDetect.h"
+#include "library/Progress.h"
 #include "platform/CodePage.h"
 #include "platform/DirEnum.h"
 #include "platform/FileSystem.h"
@@ -16,11 +18,6 @@
 namespace library {
 
 namespace {
-
-const std::string& NotRecognisedText() {
-  static const std::string text = platform::Sjis("iPodが認識されていません。");
-  return text;
-}
 
 // The seconds of a "Duration" text; nothing when it is not a usable number.
 bool ParseSeconds(const std::string& text, double& seconds) {
@@ -38,12 +35,7 @@ bool ParseSeconds(const std::string& text, double& seconds) {
 // single sub-folder gives 100.
 int FolderProgress(std::size_t index, std::size_t count) {
   if (count <= 1) return 100;
-  const std::size_t numerator = index * 100;
-  const std::size_t denominator = count - 1;
-  std::size_t value = numerator / denominator;
-  const std::size_t twiceRemainder = 2 * (numerator % denominator);
-  if (twiceRemainder > denominator || (twiceRemainder == denominator && value % 2 == 1)) ++value;
-  return static_cast<int>(value);
+  return RoundedPercent(index, count - 1);
 }
 
 // Identity of a folder already walked.

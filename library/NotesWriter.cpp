@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdint>
 #include <deque>
 #include <numeric>
 #include <optional>
@@ -10,7 +9,10 @@
 #include "library/FileErrors.h"
 #include "library/ListFiles.h"
 #include "library/LyricsFiles.h"
+#include "library/PlayerDetect.h"
 #include "library/PlayerNames.h"
+#include "library/Progress.h"
+#include "library/TextLines.h"
 #include "platform/CodePage.h"
 #include "platform/DirEnum.h"
 #include "platform/File.h"
@@ -88,17 +90,6 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<long long>& tracks)
   return order;
 }
 
-// Rounded half to even, at most 100: the exported position counts every registered row
-// while the divisor counts only the ticked ones.
-int ProgressPercent(std::size_t position, std::size_t ticked) {
-  if (ticked == 0) return 100;
-  const std::uint64_t scaled = static_cast<std::uint64_t>(position) * 100;
-  std::uint64_t percent = scaled / ticked;
-  const std::uint64_t twiceRest = (scaled % ticked) * 2;
-  if (twiceRest > ticked || (twiceRest == ticked && percent % 2 == 1)) ++percent;
-  return static_cast<int>(std::min<std::uint64_t>(percent, 100));
-}
-
 std::size_t CountFiles(const std::string& folder, int depth) {
   std::size_t count = 0;
   for (const platform::DirEntry& entry : platform::ListDirectory(folder, "*")) {
@@ -174,6 +165,13 @@ private:
   const std::string notes_;
   bool wroteAny_ = false;
 };
+
+// The first line of a lyrics file's text; empty when there is no file or no line.
+std::string FirstLine(const std::optional<std::string>& lyrics) {
+  std::string_view first;
+  if (lyrics) LineWalker(*lyrics).Next(first);
+  return std::string(first);
+}
 
 void NoteOverLimit(ExportReport& report, const PagePlace& place) {
   ++report.pagesOverLimit;
@@ -285,11 +283,10 @@ std::string ExportReportText(const ExportReport& report) {
 }
 
 ExportReport ExportNotes(MainState& state, Feedback& ui) {
-  static const std::string notRecognised = platform::Sjis("iPodが認識されていません。");
   static const std::string working = platform::Sjis("一覧作成中...");
   ExportReport report;
   if (state.DriveRoot.empty()) {
-    ui.ErrorBox(notRecognised);
+    ui.ErrorBox(NotRecognisedText());
     return report;
   }
   PageWriter writer(state, state.DriveRoot);
@@ -305,15 +302,15 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
       // Asked between two pages only; the rows after a stop still go into the list file.
       if (state.AList[i].checked && !report.stopped && report.pagesWritten > 0 && ui.PollStop()) report.stopped = true;
       const SongRow& row = state.AList[i];
-      if (!row.checked || report.stopped) {
-        registered += RegisteredLine(state, row) + "\r\n";
-        continue;
-      }
+      const bool writePage = row.checked && !report.stopped;
+      // The lyrics file of a page is read once, for the page and for its opening line.
+      const std::string lyricsPath = LyricsFileName(state, row.Title(), row.Album());
+      const std::optional<std::string> lyrics = writePage ? ReadLyricsFile(lyricsPath) : std::nullopt;
+      registered += RegisteredLine(state, row, writePage ? FirstLine(lyrics) : OpeningLine(lyricsPath)) + "\r\n";
+      if (!writePage) continue;
 
       const TAlbumData neighbours = albums.FindAlbumNeighbours(row.Album(), row.Title());
-      const std::optional<std::string> lyrics = ReadLyricsFile(LyricsFileName(state, row.Title(), row.Album()));
       const std::string content = JoinLinesCrLf(NotesPage(row, neighbours, lyrics ? &*lyrics : nullptr));
-      registered += RegisteredLine(state, row) + "\r\n";
 
       const PagePlace place = PlaceOfPage(writer.NotesFolder(), row);
       writer.Write(place, content);
@@ -321,7 +318,9 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
       if (content.size() > kNoteByteLimit) NoteOverLimit(report, place);
 
       ui.ProcessMessages();
-      ui.SetProgress(ProgressPercent(i, ticked));
+      // The position counts every registered row, the divisor only the ticked ones: the
+      // value stops at 100.
+      ui.SetProgress(RoundedPercent(i, ticked));
     }
     if (writer.WroteAny()) writer.Sync();
   } catch (...) {

@@ -13,32 +13,27 @@ const std::string& DeviceChangedText() {
   return text;
 }
 
-const std::string& NotRecognisedText() {
-  static const std::string text = platform::Sjis("iPodが認識されていません。");
-  return text;
-}
-
 std::string FoundText(const std::string& driveRoot) {
   static const std::string before = platform::Sjis("iPodは ");
   static const std::string after = platform::Sjis(" にありました。");
   return before + driveRoot + after;
 }
 
-std::string WithTrailingSlash(std::string root) {
-  if (root.empty() || root.back() != '/') root += '/';
-  return root;
-}
-
 void PlayerFound(MainState& state, Feedback& ui, const std::string& root) {
-  state.DriveRoot = WithTrailingSlash(root);
+  state.DriveRoot = platform::WithTrailingSlash(root);
   ui.SetStatus(FoundText(state.DriveRoot));
   state.Connected = true;
 }
 
 }  // namespace
 
+const std::string& NotRecognisedText() {
+  static const std::string text = platform::Sjis("iPodが認識されていません。");
+  return text;
+}
+
 bool HasSysInfo(const std::string& root) {
-  return platform::FileExists(WithTrailingSlash(root) + "iPod_Control/Device/SysInfo");
+  return platform::FileExists(platform::WithTrailingSlash(root) + "iPod_Control/Device/SysInfo");
 }
 
 std::string FindPlayerDrive(const std::vector<std::string>& volumes) {

@@ -9,6 +9,9 @@
 
 namespace library {
 
+// "iPodが認識されていません。" in code page 932: the status while no player is known, and the
+// error of the commands that need one.
+const std::string& NotRecognisedText();
 // True when root + "iPod_Control/Device/SysInfo" exists (root ends with "/").
 bool HasSysInfo(const std::string& root);
 // The last root of volumes (ascending) that carries the marker; empty when none does.

@@ -17,7 +17,8 @@ namespace {
 constexpr std::string_view kDataDirOption = "--data-dir";
 constexpr const char* kXdgFolderName = "Lyrimate";
 
-std::string WithTrailingSlash(std::string path) {
+// The path ending with exactly one "/": a run of them becomes one (unlike WithTrailingSlash).
+std::string WithOneTrailingSlash(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
   if (path.empty() || path.back() != '/') path.push_back('/');
   return path;
@@ -26,7 +27,7 @@ std::string WithTrailingSlash(std::string path) {
 std::string Absolute(const std::string& path, const std::string& currentFolder) {
   if (!path.empty() && path.front() == '/') return path;
   if (currentFolder.empty()) return path;
-  return WithTrailingSlash(currentFolder) + path;
+  return WithOneTrailingSlash(currentFolder) + path;
 }
 
 // Folders that hold installed programs: writable there only means running as root, never a
@@ -95,7 +96,7 @@ void Resolve(int argc, char** argv) {
   std::string folder = ResolveAppDir(inputs);
   // A data folder outside the executable's one may not exist yet: the settings file and
   // the data folder are written into it later.
-  if (SystemPath(folder) != WithTrailingSlash(inputs.executableFolder)) ForceDirectories(folder);
+  if (SystemPath(folder) != WithOneTrailingSlash(inputs.executableFolder)) ForceDirectories(folder);
   State().folder = std::move(folder);
   State().resolved = true;
 }
@@ -126,21 +127,21 @@ std::string ResolveAppDir(const AppDirInputs& inputs) {
     folder = inputs.executableFolder;
   } else if (!inputs.xdgDataHome.empty() && inputs.xdgDataHome.front() == '/') {
     // A relative $XDG_DATA_HOME is invalid and ignored, as the base directory rules say.
-    folder = WithTrailingSlash(inputs.xdgDataHome) + kXdgFolderName;
+    folder = WithOneTrailingSlash(inputs.xdgDataHome) + kXdgFolderName;
   } else if (!inputs.home.empty()) {
-    folder = WithTrailingSlash(inputs.home) + ".local/share/" + kXdgFolderName;
+    folder = WithOneTrailingSlash(inputs.home) + ".local/share/" + kXdgFolderName;
   } else if (!inputs.executableFolder.empty()) {
     folder = inputs.executableFolder;
   } else {
     folder = Absolute(kXdgFolderName, inputs.currentFolder);
   }
-  return ProgramPath(WithTrailingSlash(folder));
+  return ProgramPath(WithOneTrailingSlash(folder));
 }
 
 void InitAppDir(int argc, char** argv) { Resolve(argc, argv); }
 
 void SetAppDir(const std::string& path) {
-  State().folder = WithTrailingSlash(path);
+  State().folder = WithOneTrailingSlash(path);
   State().resolved = true;
 }
 

@@ -22,6 +22,11 @@ std::string WithoutTrailingSlashes(std::string path) {
 
 }  // namespace
 
+std::string WithTrailingSlash(std::string path) {
+  if (path.empty() || path.back() != '/') path.push_back('/');
+  return path;
+}
+
 std::string SystemPath(const std::string& path) { return Cp932ToUtf8(path); }
 
 std::string ProgramPath(const std::string& systemPath) { return Utf8ToCp932(systemPath); }

@@ -14,6 +14,8 @@ bool ClearAttributes(const std::string& path);
 bool DeleteFile(const std::string& path);
 // Renames from to to, replacing to when it exists (one step).
 bool RenameFile(const std::string& from, const std::string& to);
+// The path with a "/" added when it does not end with one ("" gives "/").
+std::string WithTrailingSlash(std::string path);
 // The system (UTF-8) form of a code page 932 path, for the few calls outside this folder.
 std::string SystemPath(const std::string& path);
 // The code page 932 form of a system path.

@@ -27,11 +27,6 @@ constexpr std::string_view kPseudoFileSystems[] = {
 
 constexpr std::string_view kPlayerOption = "--player";
 
-std::string WithTrailingSlash(std::string path) {
-  if (path.empty() || path.back() != '/') path.push_back('/');
-  return path;
-}
-
 bool IsOctalDigit(char c) { return c >= '0' && c <= '7'; }
 
 // The kernel writes space, tab, newline and backslash in paths as \040, \011, \012, \134.

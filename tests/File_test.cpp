@@ -264,6 +264,16 @@ TEST(FileSystem, ExistenceFoldersAttributesDeleteRename) {
   EXPECT_FALSE(platform::DeleteFile(other));
 }
 
+TEST(FileSystem, WithTrailingSlashAddsOneOnlyWhenMissing) {
+  EXPECT_EQ(platform::WithTrailingSlash(""), "/");
+  EXPECT_EQ(platform::WithTrailingSlash("/"), "/");
+  EXPECT_EQ(platform::WithTrailingSlash("/media/IPOD"), "/media/IPOD/");
+  EXPECT_EQ(platform::WithTrailingSlash("/media/IPOD/"), "/media/IPOD/");
+  EXPECT_EQ(platform::WithTrailingSlash("a//"), "a//");  // a run of them is left as it is
+  const std::string table = platform::Sjis("表");  // 95 5C: a trail byte is not a slash
+  EXPECT_EQ(platform::WithTrailingSlash(table), table + "/");
+}
+
 TEST(FileSystem, CodePagePathsReachUtf8Names) {
   TempDir dir;
   const std::string folder = platform::Sjis(dir.path().string() + "/歌詞ソ表");

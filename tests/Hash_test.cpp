@@ -56,6 +56,23 @@ TEST(THash, GetOfAnAbsentKeyRaisesTheMessageWithTheKey) {
   EXPECT_EQ(table.Get("k"), "v");
 }
 
+TEST(THash, ValueFindsTheKeyIgnoringCaseAndIsNullWhenAbsent) {
+  THash table;
+  EXPECT_EQ(table.Value("k"), nullptr);
+  table.Put("Key-Al", "/m/1.mp3");
+  table.Put("empty", "");
+  table.Put("KEY-al", "/m/2.mp3");  // replaces the first
+  const std::string* found = table.Value("key-AL");
+  ASSERT_NE(found, nullptr);
+  EXPECT_EQ(*found, "/m/2.mp3");
+  // A key stored with an empty value is there: not the same as an absent one.
+  ASSERT_NE(table.Value("EMPTY"), nullptr);
+  EXPECT_EQ(*table.Value("EMPTY"), "");
+  EXPECT_EQ(table.Value("key-a"), nullptr);
+  EXPECT_EQ(table.Value("Key-Al "), nullptr);
+  EXPECT_EQ(table.Value(""), nullptr);
+}
+
 TEST(THash, KeysCompareIgnoringLetterCaseOnly) {
   THash table;
   table.Put("", "empty");

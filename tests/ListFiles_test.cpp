@@ -248,6 +248,14 @@ TEST_F(ListFilesTest, RegisteredLineRecomputesOpeningLineAndPath) {
   EXPECT_EQ(library::RegisteredLine(state, Row("Empty", "File")), "Empty\tFile\t1\tArtist\t03:25\t1999\t0\t\t\t");
 }
 
+TEST_F(ListFilesTest, RegisteredLineWithAGivenOpeningLineLeavesTheFileAlone) {
+  WriteLyrics("Song", "Al", "from the file\r\n");
+  state.SongTable.Put("song-al", "/m/s.mp3");
+  EXPECT_EQ(library::RegisteredLine(state, Row("Song", "Al"), "given\tline"),
+            "Song\tAl\t1\tArtist\t03:25\t1999\t0\tgiven line\t/m/s.mp3\t");
+  EXPECT_EQ(library::RegisteredLine(state, Row("Song", "Al"), ""), "Song\tAl\t1\tArtist\t03:25\t1999\t0\t\t/m/s.mp3\t");
+}
+
 TEST_F(ListFilesTest, SaveRegisteredWritesEveryRowAndARestartShowsThemAgain) {
   state.AList = {Row("one", "A", true), Row("two", "A", false)};
   state.SongTable.Put("one-A", "/m/1.mp3");

@@ -83,6 +83,13 @@ TEST(LyricsFiles, BlankMeansOnlySpacesAndControlCharacters) {
   EXPECT_TRUE(library::IsBlankLyrics(" \r\n\t \x01"));
   EXPECT_FALSE(library::IsBlankLyrics(" \r\na\r\n"));
   EXPECT_FALSE(library::IsBlankLyrics(Sjis("　")));  // an ideographic space is a character
+  // The limit is the byte 32, compared unsigned: zero bytes are blank, "!", DEL and any
+  // byte from 0x80 (a lead byte read as a negative char would pass for blank) are not.
+  EXPECT_TRUE(library::IsBlankLyrics(std::string("\0 \0\x1F", 4)));
+  EXPECT_FALSE(library::IsBlankLyrics(" ! "));
+  EXPECT_FALSE(library::IsBlankLyrics("\x7F"));
+  EXPECT_FALSE(library::IsBlankLyrics(" \x80 "));
+  EXPECT_FALSE(library::IsBlankLyrics("\xFF"));
 }
 
 }  // namespace

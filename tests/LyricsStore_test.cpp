@@ -1,7 +1,10 @@
 #include "library/LyricsStore.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -117,6 +120,55 @@ TEST_F(LyricsStoreTest, EditorTakesTagLyricsOnlyWithoutAFileAndWhenNotBlank) {
   EXPECT_EQ(*fromFile->text, "edited\r\n");
 }
 
+TEST_F(LyricsStoreTest, EditorOfALyricsFileThatCannotBeReadFailsInsteadOfShowingTheTag) {
+  const std::string song = testing_support::AddSong(Root(), "F00/a.mp3", Tags("A", "Al", "tag lyrics"));
+  state.MList = {Row("A", "Al", song)};
+  fs::create_directories(DataFolder());
+  const std::string fifo = LyricsFile("A", "Al");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);  // refused by the reader, never blocks
+  try {
+    library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
+    FAIL() << "no error raised";
+  } catch (const platform::Error& error) {
+    EXPECT_EQ(std::string(error.what()), platform::Sjis("ファイルを読み込めません。") + "\r\n" + state.LyricsPath +
+                                             "\r\n(" + platform::Utf8ToCp932(std::strerror(EINVAL)) + ")");
+  }
+  EXPECT_EQ(state.LyricsPath, DataFolder() + "/A-Al.txt");
+}
+
+TEST_F(LyricsStoreTest, EditorWithoutADataFolderFailsBeforeLookingAtAnyLyrics) {
+  const std::string song = testing_support::AddSong(Root(), "F00/a.mp3", Tags("A", "Al", "tag lyrics"));
+  state.MList = {Row("A", "Al", song)};
+  WriteBytes(DataFolder(), "a file where the folder belongs");
+  try {
+    library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
+    FAIL() << "no error raised";
+  } catch (const platform::Error& error) {
+    EXPECT_TRUE(std::string(error.what()).starts_with(platform::Sjis("フォルダを作成できません。") + "\r\n" +
+                                                      state.DataFolder()))
+        << error.what();
+  }
+  EXPECT_EQ(state.LyricsPath, DataFolder() + "/A-Al.txt");
+}
+
+TEST_F(LyricsStoreTest, EditorTreatsFoldersInPlaceOfFilesAsMissing) {
+  // A folder where the song's audio file should be: no tag lyrics.
+  const std::string folderSong = Root().string() + "/iPod_Control/Music/F00/folder.mp3";
+  fs::create_directories(folderSong);
+  state.MList = {Row("F", "Al", folderSong)};
+  auto content = library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
+  ASSERT_TRUE(content);
+  EXPECT_FALSE(content->text);
+
+  // A folder where the lyrics file should be: the tag lyrics are shown.
+  const std::string song = testing_support::AddSong(Root(), "F00/a.mp3", Tags("A", "Al", "tag lyrics"));
+  state.MList = {Row("A", "Al", song)};
+  fs::create_directories(LyricsFile("A", "Al"));
+  content = library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
+  ASSERT_TRUE(content && content->text);
+  EXPECT_EQ(*content->text, "tag lyrics");
+}
+
 TEST_F(LyricsStoreTest, JapaneseNamesWithTrailByte5CStayWhole) {
   const std::string title = platform::Sjis("表/ソ");  // 95 5C 2F 83 5C
   const std::string album = platform::Sjis("ソフト");
@@ -182,6 +234,24 @@ TEST_F(LyricsStoreTest, ImportOfOneRowStoresTheTagLyrics) {
   library::ImportLyricsOfRow(state, ui, ListSelection{{0}});
   EXPECT_EQ(ReadBytes(DataFolder() + "/" + platform::SystemPath(platform::Sjis("表_ソ-アルバム.txt"))),
             platform::Sjis("一行目\r\n二行目\r\n"));
+  EXPECT_EQ(ui.boxes, (std::vector<Box>{{"information", "歌詞を保存しました。"}}));
+}
+
+TEST_F(LyricsStoreTest, ImportOfARegisteredRowTakesThatRowAndLeavesTheSongListAlone) {
+  testing_support::AddSong(Root(), "F00/a.mp3", Tags("First", "A", "first song"));
+  testing_support::AddSong(Root(), "F00/b.mp3", Tags("Second", "A", "second song"));
+  Scan();
+  ASSERT_EQ(state.MList.size(), 2u);
+  // The registered list holds the songs the other way round: row 1 is First.
+  state.AList = state.MList;
+  if (state.AList[1].caption != "First") std::swap(state.AList[0], state.AList[1]);
+  const library::SongList songList = state.MList;
+
+  library::ImportLyricsOfRow(state, ui, ListSelection{{1}}, ListId::AList);
+  EXPECT_EQ(ReadBytes(LyricsFile("First", "A")), "first song\r\n");
+  EXPECT_FALSE(fs::exists(LyricsFile("Second", "A")));
+  EXPECT_EQ(state.MList.size(), songList.size());
+  for (std::size_t i = 0; i < songList.size(); ++i) EXPECT_EQ(state.MList[i].caption, songList[i].caption);
   EXPECT_EQ(ui.boxes, (std::vector<Box>{{"information", "歌詞を保存しました。"}}));
 }
 

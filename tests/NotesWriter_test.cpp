@@ -3,6 +3,7 @@
 #include "library/NotesWriter.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -338,6 +339,57 @@ TEST_F(Export, AlbumPagesLinksListFileProgressAndReport) {
   EXPECT_EQ(ui.boxes[0].kind, "information");
   EXPECT_NE(ui.boxes[0].text.find("3 件"), std::string::npos);
   EXPECT_EQ(report.pagesInNotes, 3u);
+}
+
+TEST_F(Export, OpeningLinesOfTickedAndUntickedRowsEndAtEveryKindOfLineBreak) {
+  // Each file's content as it is on disk (no CR LF added) and the opening line it gives.
+  const std::vector<std::pair<std::string, std::string>> files = {
+      {"one\r\ntwo\r\n", "one"}, {"one\rtwo", "one"}, {"one\ntwo", "one"},     {"\r\nsecond", ""},
+      {"\rsecond", ""},          {"only", "only"},    {"", ""},               {Sjis("表\r\nx"), Sjis("表")},
+  };
+  for (bool checked : {true, false}) {
+    state.AList.clear();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      state.AList.push_back(Row("f" + std::to_string(i), "Al", std::to_string(i + 1), checked));
+      WriteBytes(library::LyricsFileName(state, state.AList.back().Title(), "Al"), files[i].first);
+    }
+    state.AList.push_back(Row("missing", "Al", "20", checked));
+    state.AList.push_back(Row("folder", "Al", "21", checked));
+    fs::create_directory(library::LyricsFileName(state, "folder", "Al"));
+
+    FakeFeedback run;
+    library::ExportNotes(state, run);
+    const std::vector<std::string> lines = library::SplitLines(ListFile());
+    ASSERT_EQ(lines.size(), files.size() + 2) << checked;
+    for (std::size_t i = 0; i < files.size(); ++i)
+      EXPECT_EQ(lines[i], "f" + std::to_string(i) + "\tAl\t" + std::to_string(i + 1) + "\tArtist\t04:10\t2004\t" +
+                              (checked ? "-1" : "0") + "\t" + files[i].second + "\t\t")
+          << checked << " " << i;
+    EXPECT_TRUE(lines[files.size()].starts_with("missing\tAl\t20\t")) << lines[files.size()];
+    EXPECT_TRUE(lines[files.size()].ends_with("\t\t\t")) << lines[files.size()];
+    EXPECT_TRUE(lines[files.size() + 1].ends_with("\t\t\t")) << lines[files.size() + 1];
+  }
+  // A folder in place of the lyrics file gives a page without lyrics, as a missing file does.
+  EXPECT_EQ(library::SplitLines(ReadBytes(Notes("Al/folder"))).size(), 6u);
+  EXPECT_EQ(library::SplitLines(ReadBytes(Notes("Al/missing"))).size(), 6u);
+}
+
+TEST_F(Export, ALyricsFileThatCannotBeReadEndsTheExportOnlyWhenItsRowIsTicked) {
+  const std::string fifo = library::LyricsFileName(state, "pipe", "Al");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);  // opening it for the page is refused, not blocked
+  state.AList = {Row("pipe", "Al", "1", false), Row("other", "Al", "2")};
+  library::ExportNotes(state, ui);
+  EXPECT_TRUE(library::SplitLines(ListFile())[0].ends_with("\t0\t\t\t"));
+
+  state.AList[0].checked = true;
+  const std::string before = ListFile();
+  try {
+    library::ExportNotes(state, ui);
+    FAIL() << "no error raised";
+  } catch (const platform::Error& error) {
+    EXPECT_NE(std::string(error.what()).find(fifo), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(ListFile(), before);
 }
 
 TEST_F(Export, ProgressRoundsHalfToEvenAndStaysFull) {

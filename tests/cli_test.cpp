@@ -289,6 +289,28 @@ TEST_F(Cli, LyricsSetRefusesWhatItCannotStoreFaithfully) {
   EXPECT_EQ(ReadBytes(file), Sjis("なぜ?\r\n"));
 }
 
+TEST_F(Cli, AnInputThatCannotBeReadIsNamedWithTheSystemsReason) {
+  auto rows = ScannedPlayer();
+  const std::string row = rows.at("群青");
+  const std::string missing = dir_.File("nowhere.txt");
+  ToolResult run = Tool("lyrics set " + row + " " + Quote(missing));
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "ファイルを読み込めません。\n" + missing + "\n(No such file or directory)\n");
+  // A folder opens but its reading fails.
+  const std::string folder = dir_.path().string();
+  run = Tool("lyrics set " + row + " " + Quote(folder));
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "ファイルを読み込めません。\n" + folder + "\n(Is a directory)\n");
+  // Standard input that is a folder.
+  TempDir other;
+  fs::create_directory(other.path() / "stdin");
+  run = RunTool(kTool, "--data-dir " + Quote(data_.string()) + " --player " + Quote(player_.string()) + " lyrics set " + row,
+                "", other);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "標準入力を読み込めません。 (Is a directory)\n");
+  EXPECT_FALSE(fs::exists(DataFile("群青-THE BOOK.txt")));
+}
+
 TEST_F(Cli, LyricsShowPrefersTheFileOverTheTag) {
   auto rows = ScannedPlayer();
   const std::string yoru = rows.at("夜に駆ける");

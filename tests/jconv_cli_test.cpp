@@ -101,6 +101,21 @@ TEST_F(JconvCli, UnreadableFileIsNamed) {
   EXPECT_NE(folder.err.find(dir_.path().string()), std::string::npos) << folder.err;
 }
 
+TEST_F(JconvCli, ReadFailuresGiveTheSystemsReason) {
+  const std::string missing = dir_.File("nowhere.txt");
+  EXPECT_EQ(Tool("--detect " + Quote(missing)).err,
+            "lyrimate-jconv: cannot read " + missing + ": No such file or directory\n");
+  // A folder opens but its reading fails.
+  const std::string folder = dir_.path().string();
+  EXPECT_EQ(Tool("--to sjis " + Quote(folder)).err, "lyrimate-jconv: cannot read " + folder + ": Is a directory\n");
+  // Standard input that is a folder.
+  TempDir other;
+  std::filesystem::create_directory(other.path() / "stdin");
+  const ToolResult run = RunTool(kTool, "--detect -", "", other);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.err, "lyrimate-jconv: cannot read standard input: Is a directory\n");
+}
+
 TEST_F(JconvCli, HelpExitsWithZero) {
   const ToolResult run = Tool("--help");
   EXPECT_EQ(run.exitCode, 0);

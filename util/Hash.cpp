@@ -44,6 +44,11 @@ std::string THash::Get(const std::string& key) const {
 
 bool THash::Exists(const std::string& key) const { return Find(key) != nullptr; }
 
+const std::string* THash::Value(const std::string& key) const {
+  const Entry* entry = Find(key);
+  return entry ? &entry->value : nullptr;
+}
+
 void THash::Reserve(std::size_t count) {
   entries_.reserve(entries_.size() + count);
   index_.reserve(index_.size() + count);

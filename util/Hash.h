@@ -17,6 +17,9 @@ public:
   // The value stored under key; throws platform::Error "キーが見つかりません。`key`" when absent.
   std::string Get(const std::string& key) const;
   bool Exists(const std::string& key) const;
+  // The value stored under key, null when absent: one lookup where Exists and Get take two.
+  // The pointer is good until the next Put.
+  const std::string* Value(const std::string& key) const;
   // Makes room for count more keys, so that a bulk load does not grow the table step by step.
   void Reserve(std::size_t count);
 
