@@ -13,24 +13,18 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "app/AppIcon.h"
 #include "app/CommandGuard.h"
 #include "app/QtText.h"
 #include "library/FileErrors.h"
-#include "platform/CodePage.h"
-#include "platform/Error.h"
-#include "text/jconvert.h"
-#include "text/jconvertex.h"
+#include "library/OpenedText.h"
 
 namespace app {
 
 namespace {
 
-constexpr std::size_t kBinaryProbeBytes = 8 * 1024;
 // Lyrics are a few KiB; a file this large was picked by mistake.
 constexpr off_t kLargestTextFile = 16 * 1024 * 1024;
 
@@ -80,20 +74,6 @@ std::string ReadUserFile(const QString& path) {
   return content;
 }
 
-bool IsUtf16(TextCode code) { return code == jcUTF16LE || code == jcUTF16BE; }
-
-// The detector looks at the first bytes only; a file whose Japanese starts later (English
-// verses first) is judged again from its first byte that is not plain ASCII.
-TextCode DetectFileCode(std::string_view bytes) {
-  const TextCode code = DetectTextCode(bytes);
-  if (code != jcASCII && code != jcUnknown) return code;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(bytes[i]);
-    if (byte >= 0x80 || byte == 0x1B) return i == 0 ? code : DetectTextCode(bytes.substr(i));
-  }
-  return code;
-}
-
 // Line breaks of any kind as "\n", the editor's own form.
 QString WithNewlines(QString text) {
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -102,16 +82,6 @@ QString WithNewlines(QString text) {
 }
 
 }  // namespace
-
-std::string OpenedFileText(std::string_view bytes, const std::string& displayPath) {
-  const TextCode code = DetectFileCode(bytes);
-  if (!IsUtf16(code) && std::memchr(bytes.data(), 0, std::min(bytes.size(), kBinaryProbeBytes)) != nullptr) {
-    throw platform::Error(platform::Sjis("テキストファイルではないため開けません。\r\n") + displayPath);
-  }
-  // The UTF-16 readers keep a byte-order mark as a character; the UTF-8 one drops it.
-  if (IsUtf16(code)) bytes.remove_prefix(2);
-  return ConvertTextCode(bytes, jcSJIS, code);
-}
 
 TEdit::TEdit(library::MainState& state, QWidget* parent) : QWidget(parent, Qt::Window), state_(state) {
   setObjectName(QStringLiteral("TEdit"));
@@ -216,7 +186,7 @@ void TEdit::ToolButton2Click() {
 }
 
 void TEdit::LoadTextFile(const QString& path) {
-  const std::string text = OpenedFileText(ReadUserFile(path), ToCp932(path));
+  const std::string text = library::OpenedFileText(ReadUserFile(path), ToCp932(path));
   SetMemoText(FromCp932(text));
 }
 
