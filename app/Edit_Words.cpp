@@ -1,9 +1,5 @@
 #include "app/Edit_Words.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
@@ -20,57 +16,21 @@
 #include "app/QtText.h"
 #include "library/FileErrors.h"
 #include "library/OpenedText.h"
+#include "platform/File.h"
 
 namespace app {
 
 namespace {
 
 // Lyrics are a few KiB; a file this large was picked by mistake.
-constexpr off_t kLargestTextFile = 16 * 1024 * 1024;
-
-// Owns one descriptor.
-class FileDescriptor {
-public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
-private:
-  int fd_;
-};
+constexpr std::size_t kLargestTextFile = 16 * 1024 * 1024;
 
 // The whole content of a regular file; throws the library's file error otherwise.
 std::string ReadUserFile(const QString& path) {
-  static const char* const kCannotRead = "ファイルを読み込めません。";
-  const std::string shownPath = ToCp932(path);
-  const QByteArray systemPath = QFile::encodeName(path);
-  // Non-blocking, so that a FIFO picked by mistake cannot hang the window.
-  FileDescriptor file(::open(systemPath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.get() < 0) throw library::FileError(kCannotRead, shownPath, errno);
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) throw library::FileError(kCannotRead, shownPath, errno);
-  if (S_ISDIR(info.st_mode)) throw library::FileError(kCannotRead, shownPath, EISDIR);
-  if (!S_ISREG(info.st_mode)) throw library::FileError(kCannotRead, shownPath, EINVAL);
-  if (info.st_size > kLargestTextFile) throw library::FileError(kCannotRead, shownPath, EFBIG);
-
   std::string content;
-  char buffer[64 * 1024];
-  for (;;) {
-    const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw library::FileError(kCannotRead, shownPath, errno);
-    }
-    if (got == 0) break;
-    content.append(buffer, static_cast<std::size_t>(got));
-    if (content.size() > static_cast<std::size_t>(kLargestTextFile)) {
-      throw library::FileError(kCannotRead, shownPath, EFBIG);
-    }
-  }
+  errno = 0;
+  if (!platform::ReadWholeFileAt(QFile::encodeName(path).toStdString(), content, kLargestTextFile))
+    throw library::FileError("ファイルを読み込めません。", ToCp932(path), errno);
   return content;
 }
 
