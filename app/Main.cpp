@@ -360,11 +360,14 @@ void MainWindow::Reselect(ListId list, std::unordered_map<std::string, int> cont
   if (contents.empty()) return;
   const library::SongList& rows = state_.List(list);
   const SongListModel& model = Model(list);
+  int missing = 0;
+  for (const auto& [content, count] : contents) missing += count;
   QItemSelection selection;
-  for (int shown = 0; shown < model.rowCount(); ++shown) {
+  for (int shown = 0; shown < model.rowCount() && missing > 0; ++shown) {
     const auto found = contents.find(RowContent(rows[model.FullRow(shown)]));
     if (found == contents.end() || found->second == 0) continue;
     --found->second;
+    --missing;
     const QModelIndex first = model.index(shown, 0);
     if (!selection.isEmpty() && selection.last().bottom() == shown - 1)
       selection.last() = QItemSelectionRange(selection.last().topLeft(), first);
