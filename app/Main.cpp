@@ -545,27 +545,18 @@ void MainWindow::L2Click() {
   RunCommand(this, [this] { library::ImportLyricsOfRow(state_, *feedback_, Selection(ListId::MList)); });
 }
 
-void MainWindow::AlChkClick() {
-  SongListModel& model = Model(state_.Visible);
-  RunCommand(this, [this, &model] {
-    if (model.Filtered()) {
-      const std::vector<std::size_t> shown = model.ShownRows();
-      library::TickAll(state_, &shown);
-    } else {
-      library::TickAll(state_);
-    }
-  });
-  model.RefreshChecks();
-}
+void MainWindow::AlChkClick() { SetVisibleChecks(true); }
+void MainWindow::uChkClick() { SetVisibleChecks(false); }
 
-void MainWindow::uChkClick() {
+void MainWindow::SetVisibleChecks(bool tick) {
   SongListModel& model = Model(state_.Visible);
-  RunCommand(this, [this, &model] {
+  RunCommand(this, [this, &model, tick] {
+    const auto apply = tick ? library::TickAll : library::UntickAll;
     if (model.Filtered()) {
       const std::vector<std::size_t> shown = model.ShownRows();
-      library::UntickAll(state_, &shown);
+      apply(state_, &shown);
     } else {
-      library::UntickAll(state_);
+      apply(state_, nullptr);
     }
   });
   model.RefreshChecks();

@@ -120,6 +120,8 @@ private:
   void RegisterSelected();
   void RemoveSelected();
   void OpenEditorFor(library::ListId list);
+  // Ticks or unticks every row of the visible list that the filter shows.
+  void SetVisibleChecks(bool tick);
 
   // Runs a scan, the get-all-lyrics run or the export: the commands that could start
   // another are disabled meanwhile; a scan ends after the current file on Esc. False when
