@@ -34,13 +34,6 @@ std::string ReadUserFile(const QString& path) {
   return content;
 }
 
-// Line breaks of any kind as "\n", the editor's own form.
-QString WithNewlines(QString text) {
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
-
 }  // namespace
 
 TEdit::TEdit(library::MainState& state, QWidget* parent) : QWidget(parent, Qt::Window), state_(state) {
@@ -54,9 +47,7 @@ TEdit::TEdit(library::MainState& state, QWidget* parent) : QWidget(parent, Qt::W
   Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   // The window's text is a third larger than the desktop's, as the lyrics are read at a glance.
-  QFont memoFont = Memo->font();
-  if (memoFont.pointSizeF() > 0) memoFont.setPointSizeF(memoFont.pointSizeF() * 16.0 / 12.0);
-  Memo->setFont(memoFont);
+  Memo->setFont(ScaledFont(Memo->font(), 16.0 / 12.0));
 
   Od = new QFileDialog(this);
   Od->setObjectName(QStringLiteral("Od"));
