@@ -142,9 +142,8 @@ void TEdit::LoadTextFile(const QString& path) {
 }
 
 void TEdit::ToolButton3Click() {
-  QString text = Memo->toPlainText();
-  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  state_.LyricsText = ToCp932(text);
+  // The library writes every line ended by CR LF.
+  state_.LyricsText = ToCp932(Memo->toPlainText());
   // A failed write keeps the window and its text, so nothing typed is lost.
   if (!RunCommand(this, [this] { library::SaveLyrics(state_); })) return;
   close();
