@@ -5,13 +5,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QKeySequence>
-#include <QMessageBox>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <cerrno>
 
 #include "app/AppIcon.h"
+#include "app/Boxes.h"
 #include "app/CommandGuard.h"
 #include "app/QtText.h"
 #include "library/FileErrors.h"
@@ -118,9 +118,7 @@ bool TEdit::ConfirmDiscard() {
   if (!Memo->document()->isModified()) return true;
   QString message = Ui("編集中の歌詞が全て消去されます。%sよろしいですか？");
   message.replace(QStringLiteral("%s"), QStringLiteral("\n"));
-  QMessageBox box(QMessageBox::Information, Ui("Lyrimate"), message, QMessageBox::Ok | QMessageBox::Cancel, this);
-  box.setObjectName(QStringLiteral("ConfirmDiscard"));
-  return box.exec() == QMessageBox::Ok;
+  return ShowBox(this, BoxKind::Confirm, message);
 }
 
 void TEdit::ToolButton1Click() {
