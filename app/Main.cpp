@@ -312,8 +312,8 @@ void MainWindow::PlacePer() {
 void MainWindow::StartWatching() {
   if (!watcher_) watcher_ = std::make_unique<platform::MountWatcher>();
   if (watcher_->Fd() >= 0) {
-    mountNotifier_ = new QSocketNotifier(watcher_->Fd(), QSocketNotifier::Exception, this);
-    connect(mountNotifier_, &QSocketNotifier::activated, this, &MainWindow::MountTableChanged);
+    auto* notifier = new QSocketNotifier(watcher_->Fd(), QSocketNotifier::Exception, this);
+    connect(notifier, &QSocketNotifier::activated, this, &MainWindow::MountTableChanged);
   }
 }
 
@@ -409,7 +409,6 @@ template <typename Operation>
 bool MainWindow::RunLongOperation(bool scan, Operation&& operation) {
   if (busy_) return false;
   busy_ = true;
-  scanRunning_ = scan;
   mListReplaced_ = false;
   SetCommandsEnabled(false);
   if (scan) {
@@ -422,7 +421,6 @@ bool MainWindow::RunLongOperation(bool scan, Operation&& operation) {
     feedback_->DisarmStop();
   }
   busy_ = false;
-  scanRunning_ = false;
   SetCommandsEnabled(true);
   RefreshLists();
   if (closeWhenIdle_) QTimer::singleShot(0, this, &QWidget::close);
@@ -436,7 +434,8 @@ void MainWindow::SetCommandsEnabled(bool enabled) {
 // A running scan empties the song list first and then appends to it: the first processing
 // point shows the emptied list, later ones only the new rows.
 void MainWindow::BeforeProcessing() {
-  if (!busy_ || !scanRunning_) return;
+  // Stopping is armed exactly while a scan runs.
+  if (!busy_ || !feedback_->StopArmed()) return;
   if (!mListReplaced_) {
     mModel_->Refresh();
     mListReplaced_ = true;
@@ -619,10 +618,8 @@ void MainWindow::MountTableChanged() {
 
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (!started_ && !showQueued_) {
-    showQueued_ = true;
-    QTimer::singleShot(0, this, &MainWindow::FormShow);
-  }
+  // Runs once: a later showing finds the sequence started and returns at once.
+  if (!started_) QTimer::singleShot(0, this, &MainWindow::FormShow);
 }
 
 void MainWindow::FormShow() {
@@ -646,7 +643,6 @@ void MainWindow::FormShow() {
       mModel_->RefreshChecks();
     }
   }
-  emit FormShown();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -19,7 +19,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
-class QSocketNotifier;
 class QStackedWidget;
 class QTableView;
 class QTimer;
@@ -58,8 +57,6 @@ public:
   void RefreshLists();
 
 signals:
-  // The start-up sequence has ended.
-  void FormShown();
   // The window was closed; the program ends.
   void Closed();
 
@@ -142,7 +139,6 @@ private:
   library::MainState state_;
   std::unique_ptr<QtFeedback> feedback_;
   std::unique_ptr<platform::MountWatcher> watcher_;
-  QPointer<QSocketNotifier> mountNotifier_;
 
   QPointer<TEdit> edit_;
   QPointer<TSetting> setting_;
@@ -165,10 +161,8 @@ private:
   QList<QAction*> commands_;  // disabled while a long operation runs
 
   bool started_ = false;
-  bool showQueued_ = false;
   bool busy_ = false;
   bool closeWhenIdle_ = false;
-  bool scanRunning_ = false;
   bool mListReplaced_ = false;  // a running scan emptied the song list
 };
 
