@@ -485,8 +485,8 @@ void MainWindow::OpenEditorFor(ListId list) {
 
 void MainWindow::EditLyrics() {
   if (busy_) return;
-  const std::optional<ListId> list =
-      library::EditLyricsList(state_, !Selection(ListId::MList).Empty(), !Selection(ListId::AList).Empty());
+  const std::optional<ListId> list = library::EditLyricsList(state_, mList_->selectionModel()->hasSelection(),
+                                                             aList_->selectionModel()->hasSelection());
   if (list) OpenEditorFor(*list);
 }
 
@@ -589,11 +589,11 @@ void MainWindow::MListColumnClick(ListId list, int column) {
 }
 
 void MainWindow::MListDblClick() {
-  if (!busy_ && !Selection(ListId::MList).Empty()) OpenEditorFor(ListId::MList);
+  if (!busy_ && mList_->selectionModel()->hasSelection()) OpenEditorFor(ListId::MList);
 }
 
 void MainWindow::AListDblClick() {
-  if (!busy_ && !Selection(ListId::AList).Empty()) OpenEditorFor(ListId::AList);
+  if (!busy_ && aList_->selectionModel()->hasSelection()) OpenEditorFor(ListId::AList);
 }
 
 void MainWindow::TabMouseDown(Qt::MouseButton button, const QPoint& position) {
