@@ -422,7 +422,9 @@ bool MainWindow::RunLongOperation(bool scan, Operation&& operation) {
   }
   busy_ = false;
   SetCommandsEnabled(true);
-  RefreshLists();
+  // A scan rebuilds the song list and leaves the registered list alone; the export reloads
+  // only the registered list.
+  (scan ? mModel_ : aModel_)->Refresh();
   if (closeWhenIdle_) QTimer::singleShot(0, this, &QWidget::close);
   return completed;
 }

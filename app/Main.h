@@ -122,7 +122,8 @@ private:
 
   // Runs a scan, the get-all-lyrics run or the export: the commands that could start
   // another are disabled meanwhile; a scan ends after the current file on Esc. False when
-  // the operation ended with an error (or another one was running).
+  // the operation ended with an error (or another one was running). Afterwards the list the
+  // operation changed is shown afresh: the song list after a scan, else the registered list.
   template <typename Operation>
   bool RunLongOperation(bool scan, Operation&& operation);
   void SetCommandsEnabled(bool enabled);
