@@ -38,6 +38,11 @@ bool DefaultPresenter(QWidget* parent, BoxKind kind, const QString& text) {
     case BoxKind::OkCancel:
       return QMessageBox::question(parent, caption, text, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok) ==
              QMessageBox::Ok;
+    case BoxKind::Confirm: {
+      QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok | QMessageBox::Cancel, parent);
+      box.setObjectName("Confirm");
+      return box.exec() == QMessageBox::Ok;
+    }
     case BoxKind::Notice:
       ShowNotice(parent, text);
       return true;

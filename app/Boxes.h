@@ -13,6 +13,7 @@ enum class BoxKind {
   Information,  // information icon, OK
   YesNo,        // question icon, Yes and No
   OkCancel,     // question icon, OK and Cancel
+  Confirm,      // information icon, OK and Cancel (a warning that asks to go on)
   Notice,       // information without a modal loop; the answer is ignored
 };
 

@@ -1,117 +1,40 @@
 #include "app/Edit_Words.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QKeySequence>
-#include <QMessageBox>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
-#include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include "app/AppIcon.h"
+#include "app/Boxes.h"
 #include "app/CommandGuard.h"
 #include "app/QtText.h"
 #include "library/FileErrors.h"
-#include "platform/CodePage.h"
-#include "platform/Error.h"
-#include "text/jconvert.h"
-#include "text/jconvertex.h"
+#include "library/OpenedText.h"
+#include "platform/File.h"
 
 namespace app {
 
 namespace {
 
-constexpr std::size_t kBinaryProbeBytes = 8 * 1024;
 // Lyrics are a few KiB; a file this large was picked by mistake.
-constexpr off_t kLargestTextFile = 16 * 1024 * 1024;
-
-// Owns one descriptor.
-class FileDescriptor {
-public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-
-private:
-  int fd_;
-};
+constexpr std::size_t kLargestTextFile = 16 * 1024 * 1024;
 
 // The whole content of a regular file; throws the library's file error otherwise.
 std::string ReadUserFile(const QString& path) {
-  static const char* const kCannotRead = "ファイルを読み込めません。";
-  const std::string shownPath = ToCp932(path);
-  const QByteArray systemPath = QFile::encodeName(path);
-  // Non-blocking, so that a FIFO picked by mistake cannot hang the window.
-  FileDescriptor file(::open(systemPath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (file.get() < 0) throw library::FileError(kCannotRead, shownPath, errno);
-  struct stat info {};
-  if (::fstat(file.get(), &info) != 0) throw library::FileError(kCannotRead, shownPath, errno);
-  if (S_ISDIR(info.st_mode)) throw library::FileError(kCannotRead, shownPath, EISDIR);
-  if (!S_ISREG(info.st_mode)) throw library::FileError(kCannotRead, shownPath, EINVAL);
-  if (info.st_size > kLargestTextFile) throw library::FileError(kCannotRead, shownPath, EFBIG);
-
   std::string content;
-  char buffer[64 * 1024];
-  for (;;) {
-    const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      throw library::FileError(kCannotRead, shownPath, errno);
-    }
-    if (got == 0) break;
-    content.append(buffer, static_cast<std::size_t>(got));
-    if (content.size() > static_cast<std::size_t>(kLargestTextFile)) {
-      throw library::FileError(kCannotRead, shownPath, EFBIG);
-    }
-  }
+  errno = 0;
+  if (!platform::ReadWholeFileAt(QFile::encodeName(path).toStdString(), content, kLargestTextFile))
+    throw library::FileError("ファイルを読み込めません。", ToCp932(path), errno);
   return content;
 }
 
-bool IsUtf16(TextCode code) { return code == jcUTF16LE || code == jcUTF16BE; }
-
-// The detector looks at the first bytes only; a file whose Japanese starts later (English
-// verses first) is judged again from its first byte that is not plain ASCII.
-TextCode DetectFileCode(std::string_view bytes) {
-  const TextCode code = DetectTextCode(bytes);
-  if (code != jcASCII && code != jcUnknown) return code;
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(bytes[i]);
-    if (byte >= 0x80 || byte == 0x1B) return i == 0 ? code : DetectTextCode(bytes.substr(i));
-  }
-  return code;
-}
-
-// Line breaks of any kind as "\n", the editor's own form.
-QString WithNewlines(QString text) {
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  return text;
-}
-
 }  // namespace
-
-std::string OpenedFileText(std::string_view bytes, const std::string& displayPath) {
-  const TextCode code = DetectFileCode(bytes);
-  if (!IsUtf16(code) && std::memchr(bytes.data(), 0, std::min(bytes.size(), kBinaryProbeBytes)) != nullptr) {
-    throw platform::Error(platform::Sjis("テキストファイルではないため開けません。\r\n") + displayPath);
-  }
-  // The UTF-16 readers keep a byte-order mark as a character; the UTF-8 one drops it.
-  if (IsUtf16(code)) bytes.remove_prefix(2);
-  return ConvertTextCode(bytes, jcSJIS, code);
-}
 
 TEdit::TEdit(library::MainState& state, QWidget* parent) : QWidget(parent, Qt::Window), state_(state) {
   setObjectName(QStringLiteral("TEdit"));
@@ -124,9 +47,7 @@ TEdit::TEdit(library::MainState& state, QWidget* parent) : QWidget(parent, Qt::W
   Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   Memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   // The window's text is a third larger than the desktop's, as the lyrics are read at a glance.
-  QFont memoFont = Memo->font();
-  if (memoFont.pointSizeF() > 0) memoFont.setPointSizeF(memoFont.pointSizeF() * 16.0 / 12.0);
-  Memo->setFont(memoFont);
+  Memo->setFont(ScaledFont(Memo->font(), 16.0 / 12.0));
 
   Od = new QFileDialog(this);
   Od->setObjectName(QStringLiteral("Od"));
@@ -197,9 +118,7 @@ bool TEdit::ConfirmDiscard() {
   if (!Memo->document()->isModified()) return true;
   QString message = Ui("編集中の歌詞が全て消去されます。%sよろしいですか？");
   message.replace(QStringLiteral("%s"), QStringLiteral("\n"));
-  QMessageBox box(QMessageBox::Information, Ui("Lyrimate"), message, QMessageBox::Ok | QMessageBox::Cancel, this);
-  box.setObjectName(QStringLiteral("ConfirmDiscard"));
-  return box.exec() == QMessageBox::Ok;
+  return ShowBox(this, BoxKind::Confirm, message);
 }
 
 void TEdit::ToolButton1Click() {
@@ -216,14 +135,13 @@ void TEdit::ToolButton2Click() {
 }
 
 void TEdit::LoadTextFile(const QString& path) {
-  const std::string text = OpenedFileText(ReadUserFile(path), ToCp932(path));
+  const std::string text = library::OpenedFileText(ReadUserFile(path), ToCp932(path));
   SetMemoText(FromCp932(text));
 }
 
 void TEdit::ToolButton3Click() {
-  QString text = Memo->toPlainText();
-  text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-  state_.LyricsText = ToCp932(text);
+  // The library writes every line ended by CR LF.
+  state_.LyricsText = ToCp932(Memo->toPlainText());
   // A failed write keeps the window and its text, so nothing typed is lost.
   if (!RunCommand(this, [this] { library::SaveLyrics(state_); })) return;
   close();

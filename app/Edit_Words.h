@@ -4,8 +4,6 @@
 // closing the window by any means empties the text.
 #include <QPlainTextEdit>
 #include <QWidget>
-#include <string>
-#include <string_view>
 
 #include "library/LyricsStore.h"
 #include "library/MainState.h"
@@ -15,11 +13,6 @@ class QFileDialog;
 class QToolBar;
 
 namespace app {
-
-// The text of a file the user opened, as code page 932: its encoding detected and converted,
-// a leading byte-order mark dropped. Throws platform::Error for a file that is plainly not
-// text (a zero byte within its first 8 KiB, unless it is UTF-16).
-std::string OpenedFileText(std::string_view bytes, const std::string& displayPath);
 
 class TEdit : public QWidget {
   Q_OBJECT

@@ -312,8 +312,8 @@ void MainWindow::PlacePer() {
 void MainWindow::StartWatching() {
   if (!watcher_) watcher_ = std::make_unique<platform::MountWatcher>();
   if (watcher_->Fd() >= 0) {
-    mountNotifier_ = new QSocketNotifier(watcher_->Fd(), QSocketNotifier::Exception, this);
-    connect(mountNotifier_, &QSocketNotifier::activated, this, &MainWindow::MountTableChanged);
+    auto* notifier = new QSocketNotifier(watcher_->Fd(), QSocketNotifier::Exception, this);
+    connect(notifier, &QSocketNotifier::activated, this, &MainWindow::MountTableChanged);
   }
 }
 
@@ -360,11 +360,14 @@ void MainWindow::Reselect(ListId list, std::unordered_map<std::string, int> cont
   if (contents.empty()) return;
   const library::SongList& rows = state_.List(list);
   const SongListModel& model = Model(list);
+  int missing = 0;
+  for (const auto& [content, count] : contents) missing += count;
   QItemSelection selection;
-  for (int shown = 0; shown < model.rowCount(); ++shown) {
+  for (int shown = 0; shown < model.rowCount() && missing > 0; ++shown) {
     const auto found = contents.find(RowContent(rows[model.FullRow(shown)]));
     if (found == contents.end() || found->second == 0) continue;
     --found->second;
+    --missing;
     const QModelIndex first = model.index(shown, 0);
     if (!selection.isEmpty() && selection.last().bottom() == shown - 1)
       selection.last() = QItemSelectionRange(selection.last().topLeft(), first);
@@ -406,7 +409,6 @@ template <typename Operation>
 bool MainWindow::RunLongOperation(bool scan, Operation&& operation) {
   if (busy_) return false;
   busy_ = true;
-  scanRunning_ = scan;
   mListReplaced_ = false;
   SetCommandsEnabled(false);
   if (scan) {
@@ -419,9 +421,10 @@ bool MainWindow::RunLongOperation(bool scan, Operation&& operation) {
     feedback_->DisarmStop();
   }
   busy_ = false;
-  scanRunning_ = false;
   SetCommandsEnabled(true);
-  RefreshLists();
+  // A scan rebuilds the song list and leaves the registered list alone; the export reloads
+  // only the registered list.
+  (scan ? mModel_ : aModel_)->Refresh();
   if (closeWhenIdle_) QTimer::singleShot(0, this, &QWidget::close);
   return completed;
 }
@@ -433,7 +436,8 @@ void MainWindow::SetCommandsEnabled(bool enabled) {
 // A running scan empties the song list first and then appends to it: the first processing
 // point shows the emptied list, later ones only the new rows.
 void MainWindow::BeforeProcessing() {
-  if (!busy_ || !scanRunning_) return;
+  // Stopping is armed exactly while a scan runs.
+  if (!busy_ || !feedback_->StopArmed()) return;
   if (!mListReplaced_) {
     mModel_->Refresh();
     mListReplaced_ = true;
@@ -483,8 +487,8 @@ void MainWindow::OpenEditorFor(ListId list) {
 
 void MainWindow::EditLyrics() {
   if (busy_) return;
-  const std::optional<ListId> list =
-      library::EditLyricsList(state_, !Selection(ListId::MList).Empty(), !Selection(ListId::AList).Empty());
+  const std::optional<ListId> list = library::EditLyricsList(state_, mList_->selectionModel()->hasSelection(),
+                                                             aList_->selectionModel()->hasSelection());
   if (list) OpenEditorFor(*list);
 }
 
@@ -542,27 +546,18 @@ void MainWindow::L2Click() {
   RunCommand(this, [this] { library::ImportLyricsOfRow(state_, *feedback_, Selection(ListId::MList)); });
 }
 
-void MainWindow::AlChkClick() {
-  SongListModel& model = Model(state_.Visible);
-  RunCommand(this, [this, &model] {
-    if (model.Filtered()) {
-      const std::vector<std::size_t> shown = model.ShownRows();
-      library::TickAll(state_, &shown);
-    } else {
-      library::TickAll(state_);
-    }
-  });
-  model.RefreshChecks();
-}
+void MainWindow::AlChkClick() { SetVisibleChecks(true); }
+void MainWindow::uChkClick() { SetVisibleChecks(false); }
 
-void MainWindow::uChkClick() {
+void MainWindow::SetVisibleChecks(bool tick) {
   SongListModel& model = Model(state_.Visible);
-  RunCommand(this, [this, &model] {
+  RunCommand(this, [this, &model, tick] {
+    const auto apply = tick ? library::TickAll : library::UntickAll;
     if (model.Filtered()) {
       const std::vector<std::size_t> shown = model.ShownRows();
-      library::UntickAll(state_, &shown);
+      apply(state_, &shown);
     } else {
-      library::UntickAll(state_);
+      apply(state_, nullptr);
     }
   });
   model.RefreshChecks();
@@ -596,11 +591,11 @@ void MainWindow::MListColumnClick(ListId list, int column) {
 }
 
 void MainWindow::MListDblClick() {
-  if (!busy_ && !Selection(ListId::MList).Empty()) OpenEditorFor(ListId::MList);
+  if (!busy_ && mList_->selectionModel()->hasSelection()) OpenEditorFor(ListId::MList);
 }
 
 void MainWindow::AListDblClick() {
-  if (!busy_ && !Selection(ListId::AList).Empty()) OpenEditorFor(ListId::AList);
+  if (!busy_ && aList_->selectionModel()->hasSelection()) OpenEditorFor(ListId::AList);
 }
 
 void MainWindow::TabMouseDown(Qt::MouseButton button, const QPoint& position) {
@@ -625,10 +620,8 @@ void MainWindow::MountTableChanged() {
 
 void MainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  if (!started_ && !showQueued_) {
-    showQueued_ = true;
-    QTimer::singleShot(0, this, &MainWindow::FormShow);
-  }
+  // Runs once: a later showing finds the sequence started and returns at once.
+  if (!started_) QTimer::singleShot(0, this, &MainWindow::FormShow);
 }
 
 void MainWindow::FormShow() {
@@ -652,7 +645,6 @@ void MainWindow::FormShow() {
       mModel_->RefreshChecks();
     }
   }
-  emit FormShown();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

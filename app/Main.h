@@ -19,7 +19,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QProgressBar;
-class QSocketNotifier;
 class QStackedWidget;
 class QTableView;
 class QTimer;
@@ -58,8 +57,6 @@ public:
   void RefreshLists();
 
 signals:
-  // The start-up sequence has ended.
-  void FormShown();
   // The window was closed; the program ends.
   void Closed();
 
@@ -120,10 +117,13 @@ private:
   void RegisterSelected();
   void RemoveSelected();
   void OpenEditorFor(library::ListId list);
+  // Ticks or unticks every row of the visible list that the filter shows.
+  void SetVisibleChecks(bool tick);
 
   // Runs a scan, the get-all-lyrics run or the export: the commands that could start
   // another are disabled meanwhile; a scan ends after the current file on Esc. False when
-  // the operation ended with an error (or another one was running).
+  // the operation ended with an error (or another one was running). Afterwards the list the
+  // operation changed is shown afresh: the song list after a scan, else the registered list.
   template <typename Operation>
   bool RunLongOperation(bool scan, Operation&& operation);
   void SetCommandsEnabled(bool enabled);
@@ -140,7 +140,6 @@ private:
   library::MainState state_;
   std::unique_ptr<QtFeedback> feedback_;
   std::unique_ptr<platform::MountWatcher> watcher_;
-  QPointer<QSocketNotifier> mountNotifier_;
 
   QPointer<TEdit> edit_;
   QPointer<TSetting> setting_;
@@ -163,10 +162,8 @@ private:
   QList<QAction*> commands_;  // disabled while a long operation runs
 
   bool started_ = false;
-  bool showQueued_ = false;
   bool busy_ = false;
   bool closeWhenIdle_ = false;
-  bool scanRunning_ = false;
   bool mListReplaced_ = false;  // a running scan emptied the song list
 };
 

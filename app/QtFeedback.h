@@ -32,9 +32,6 @@ public:
   bool AskOkCancel(const std::string& text) override;
   void Notice(const std::string& text) override;
 
-  // The status text as last set (code page 932).
-  const std::string& Status() const { return status_; }
-
   // A stop request counts only between ArmStop and DisarmStop (a running scan).
   void ArmStop();
   void DisarmStop();

@@ -1,5 +1,7 @@
 #pragma once
-// The one crossing between the program's code page 932 text and Qt's QString.
+// The one crossing between the program's code page 932 text and Qt's QString, and the small
+// text and font helpers the windows share.
+#include <QFont>
 #include <QString>
 #include <string>
 
@@ -19,5 +21,18 @@ inline std::string ToCp932(const QString& text) {
 
 // A UTF-8 literal from the source as a QString (captions, messages).
 inline QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// Line breaks of any kind (CR LF, lone CR, lone LF) as "\n", the text controls' own form.
+inline QString WithNewlines(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
+}
+
+// The font with its point size multiplied by factor (a font sized in pixels stays as it is).
+inline QFont ScaledFont(QFont font, double factor) {
+  if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * factor);
+  return font;
+}
 
 }  // namespace app

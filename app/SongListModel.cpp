@@ -82,9 +82,8 @@ bool SongListModel::Matches(std::size_t fullRow) {
   return folded_[fullRow].find(needle_) != std::u16string::npos;
 }
 
-void SongListModel::Refresh() {
+void SongListModel::Rebuild() {
   beginResetModel();
-  folded_.clear();
   knownCount_ = rows_.size();
   shown_.clear();
   if (filtered_) {
@@ -92,6 +91,11 @@ void SongListModel::Refresh() {
       if (Matches(i)) shown_.push_back(i);
   }
   endResetModel();
+}
+
+void SongListModel::Refresh() {
+  folded_.clear();
+  Rebuild();
 }
 
 void SongListModel::RefreshAppended() {
@@ -128,14 +132,7 @@ void SongListModel::SetFilter(const QString& text) {
   if (needle == needle_ && filtered_ == !needle.empty()) return;
   needle_ = needle;
   filtered_ = !needle_.empty();
-  beginResetModel();
-  knownCount_ = rows_.size();
-  shown_.clear();
-  if (filtered_) {
-    for (std::size_t i = 0; i < knownCount_; ++i)
-      if (Matches(i)) shown_.push_back(i);
-  }
-  endResetModel();
+  Rebuild();
 }
 
 std::vector<std::size_t> SongListModel::ShownRows() const {

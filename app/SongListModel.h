@@ -46,6 +46,8 @@ private:
   const library::SongRow* RowAt(int shownRow) const;
   library::SongRow* RowAt(int shownRow);
   bool Matches(std::size_t fullRow);
+  // Resets the model: the shown rows taken afresh from the list and the filter.
+  void Rebuild();
 
   library::SongList& rows_;
   QStringList headers_;

@@ -16,11 +16,6 @@ namespace {
 
 constexpr int kValueWidth = 357;
 
-QFont ScaledFont(QFont font, double factor) {
-  if (font.pointSizeF() > 0) font.setPointSizeF(font.pointSizeF() * factor);
-  return font;
-}
-
 QLabel* NewValueLabel(QWidget* parent, const char* name, const char* initial) {
   auto* label = new QLabel(Ui(initial), parent);
   label->setObjectName(QString::fromLatin1(name));
@@ -41,12 +36,6 @@ QPlainTextEdit* NewReadOnlyText(QWidget* parent, const char* name, int height) {
   text->setFixedSize(kValueWidth, height);
   // A right click offers no editing commands.
   text->setContextMenuPolicy(Qt::PreventContextMenu);
-  return text;
-}
-
-QString WithNewlines(QString text) {
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return text;
 }
 

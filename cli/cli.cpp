@@ -240,13 +240,6 @@ std::string ReadInput(const std::optional<std::string>& file) {
   throw library::FileError("ファイルを読み込めません。", platform::Utf8ToCp932(*file), reason);
 }
 
-bool HasNonAsciiOrEscape(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 0x80 || byte == 0x1B;
-  });
-}
-
 // True when every byte sequence of text is well-formed UTF-8.
 bool IsWellFormedUtf8(std::string_view text) {
   const std::u16string decoded = platform::Utf8ToUtf16(text);
@@ -256,15 +249,9 @@ bool IsWellFormedUtf8(std::string_view text) {
 // The encoding of the input of lyrics set. Detection looks only at the first bytes, so a text
 // whose Japanese begins late is looked at from its first byte that is not ASCII.
 TextCode InputCode(std::string_view text) {
-  if (!HasNonAsciiOrEscape(text)) return jcASCII;
+  if (FirstNonAsciiOrEscape(text) == text.size()) return jcASCII;
   if (text.starts_with("\xEF\xBB\xBF")) return IsWellFormedUtf8(text.substr(3)) ? jcUTF8BOM : jcUnknown;
-  TextCode code = DetectTextCode(text);
-  if (code == jcASCII || code == jcUnknown) {
-    const std::size_t first = static_cast<std::size_t>(
-        std::find_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80 || c == 0x1B; }) -
-        text.begin());
-    code = DetectTextCode(text.substr(first));
-  }
+  const TextCode code = DetectTextCodeBeyondAscii(text);
   // The detector judges UTF-8 by a few lead bytes: a text is taken for UTF-8 exactly when it
   // is well-formed UTF-8 throughout.
   const bool utf8 = IsWellFormedUtf8(text);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,9 +58,14 @@ File& File::operator=(File&& other) noexcept {
 bool File::Open(const std::string& path, Mode mode) {
   Close();
   if (path.empty()) return false;
+  return OpenSystemPath(SystemPath(path), mode);
+}
+
+bool File::OpenSystemPath(const std::string& systemPath, Mode mode) {
+  Close();
   // Non-blocking, so that opening a FIFO or a device returns at once; such files are then
   // refused below, since only regular files are read or written.
-  int fd = ::open(SystemPath(path).c_str(), OpenFlags(mode) | O_CLOEXEC | O_NONBLOCK, 0644);
+  int fd = ::open(systemPath.c_str(), OpenFlags(mode) | O_CLOEXEC | O_NONBLOCK, 0644);
   if (fd < 0) return false;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -212,10 +218,20 @@ bool File::Truncate(std::int64_t size) {
 
 bool ReadWholeFile(const std::string& path, std::string& content) {
   content.clear();
+  if (path.empty()) return false;
+  return ReadWholeFileAt(SystemPath(path), content, std::numeric_limits<std::size_t>::max());
+}
+
+bool ReadWholeFileAt(const std::string& systemPath, std::string& content, std::size_t maxBytes) {
+  content.clear();
   File file;
-  if (!file.Open(path, File::Mode::Read)) return false;
+  if (!file.OpenSystemPath(systemPath, File::Mode::Read)) return false;
   std::int64_t size = file.Size();
   if (size < 0) return false;
+  if (static_cast<std::uint64_t>(size) > maxBytes) {
+    errno = EFBIG;
+    return false;
+  }
   content.resize(static_cast<std::size_t>(size));
   std::size_t got = file.Read(content.data(), content.size());
   content.resize(got);

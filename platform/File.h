@@ -28,6 +28,9 @@ public:
   // blocking), errno then telling why. The kernel is told that reads are random, so that it
   // brings in the pages asked for and no read-ahead behind them.
   bool Open(const std::string& path, Mode mode);
+  // Open for a path in the system's own form (UTF-8, as the user picked it), which may name
+  // files that no code page 932 path reaches.
+  bool OpenSystemPath(const std::string& systemPath, Mode mode);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
@@ -82,6 +85,9 @@ enum class Durability { Synced, Unsynced };
 
 // Whole-file helpers. On failure errno tells the system's reason.
 bool ReadWholeFile(const std::string& path, std::string& content);
+// The same for a path in the system's form; a file larger than maxBytes is refused with
+// EFBIG before anything is read.
+bool ReadWholeFileAt(const std::string& systemPath, std::string& content, std::size_t maxBytes);
 // Writes content to a temporary file in the same folder, then renames it over path.
 // On failure path is untouched and the temporary file is removed.
 bool ReplaceFileContent(const std::string& path, const std::string& content,

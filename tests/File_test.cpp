@@ -216,6 +216,59 @@ TEST(WholeFile, ReadAndReplace) {
   EXPECT_EQ(EntriesIn(dir.path()), 1u);   // no temporary file left
 }
 
+TEST(WholeFile, ReadAtASystemPathUpToALimit) {
+  TempDir dir;
+  // A name no code page 932 path can give (Hangul).
+  const std::string path = (dir.path() / "가사.txt").string();
+  const std::string bytes = Pattern(200 * 1024);
+  WriteBytes(path, bytes);
+  std::string content = "stale";
+  ASSERT_TRUE(platform::ReadWholeFileAt(path, content, bytes.size()));
+  EXPECT_EQ(content, bytes);
+
+  content = "stale";
+  errno = 0;
+  EXPECT_FALSE(platform::ReadWholeFileAt(path, content, bytes.size() - 1));
+  EXPECT_EQ(errno, EFBIG);
+  EXPECT_TRUE(content.empty());
+
+  WriteBytes(dir.File("empty.txt"), "");
+  EXPECT_TRUE(platform::ReadWholeFileAt(dir.File("empty.txt"), content, 0));
+  EXPECT_TRUE(content.empty());
+  WriteBytes(dir.File("one.txt"), "x");
+  EXPECT_FALSE(platform::ReadWholeFileAt(dir.File("one.txt"), content, 0));
+  EXPECT_EQ(errno, EFBIG);
+
+  EXPECT_FALSE(platform::ReadWholeFileAt(dir.File("missing.txt"), content, 100));
+  EXPECT_EQ(errno, ENOENT);
+}
+
+TEST(WholeFile, ReadAtRefusesWhatIsNotARegularFileWithoutBlocking) {
+  TempDir dir;
+  const std::string fifo = dir.File("pipe.txt");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::string content = "stale";
+  // With no writer a blocking open of the FIFO would never return.
+  EXPECT_FALSE(platform::ReadWholeFileAt(fifo, content, 100));
+  EXPECT_EQ(errno, EINVAL);
+  EXPECT_TRUE(content.empty());
+  EXPECT_FALSE(platform::ReadWholeFileAt(dir.path().string(), content, 100));
+  EXPECT_EQ(errno, EISDIR);
+}
+
+TEST(WholeFile, AReadErrorHalfwayFailsTheWholeRead) {
+  TempDir dir;
+  WriteBytes(dir.File("song.txt"), Pattern(64 * 1024));
+  std::string content;
+  platform::SimulateReadErrorAt(40 * 1024);
+  errno = 0;
+  const bool read = platform::ReadWholeFileAt(dir.File("song.txt"), content, 1 << 20);
+  const int reason = errno;
+  platform::SimulateReadErrorAt(-1);
+  EXPECT_FALSE(read);
+  EXPECT_EQ(reason, EIO);
+}
+
 TEST(WholeFile, AFailedReplacementLeavesTheTargetAndNoTemporaryFile) {
   TempDir dir;
   EXPECT_FALSE(platform::ReplaceFileContent(dir.File("missing/list.lst"), "x"));

@@ -158,4 +158,49 @@ TEST(DetectTextCode, LongUtf8TextWalksToTheLimit) {
   EXPECT_EQ(DetectTextCode(Repeat("\xE3\x81\x82", 171) + "\xE3\x41\x41"), jcUTF8);
 }
 
+TEST(FirstNonAsciiOrEscape, FindsTheFirstHighByteOrEscape) {
+  EXPECT_EQ(FirstNonAsciiOrEscape(""), 0u);
+  EXPECT_EQ(FirstNonAsciiOrEscape("plain text\r\n\x7F"), 13u);  // DEL is still ASCII: none found
+  EXPECT_EQ(FirstNonAsciiOrEscape("ab\x80\x1B"), 2u);
+  EXPECT_EQ(FirstNonAsciiOrEscape("ab\x1B\x80"), 2u);
+  EXPECT_EQ(FirstNonAsciiOrEscape("\xFF"), 0u);  // a byte that is negative as a char
+  EXPECT_EQ(FirstNonAsciiOrEscape(std::string("a\0b\x1A\x1C", 5)), 5u);
+}
+
+TEST(DetectTextCodeBeyondAscii, JapaneseAfterTheDetectionLimitIsFound) {
+  const std::string english = Repeat("an English verse\r\n", 40);  // 720 bytes
+  ASSERT_GT(english.size(), static_cast<std::size_t>(DetectLimit));
+  const std::pair<std::string, TextCode> cases[] = {
+      {"\x82\xA0\x82\xA2\x82\xA4", jcSJIS},
+      {"\xB4\xC1\xBB\xFA\xA5\xC6\xA5\xB9\xA5\xC8", jcEUC},
+      {"\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86", jcUTF8},
+      {"\x1B$B$\"$$$&\x1B(B", jcJIS},
+  };
+  for (const auto& [japanese, code] : cases) {
+    EXPECT_EQ(DetectTextCode(english + japanese), jcASCII);
+    EXPECT_EQ(DetectTextCodeBeyondAscii(english + japanese), code) << static_cast<int>(code);
+    // Shorter English changes nothing.
+    EXPECT_EQ(DetectTextCodeBeyondAscii("La la\r\n" + japanese), code) << static_cast<int>(code);
+  }
+}
+
+TEST(DetectTextCodeBeyondAscii, JudgedAgainFromTheVeryFirstHighByte) {
+  // Judged from one byte later, "81 82 E3 81 84" reads as Shift_JIS.
+  EXPECT_EQ(DetectTextCodeBeyondAscii(Repeat("a", 600) + "\xE3\x81\x82\xE3\x81\x84"), jcUTF8);
+  // The second look again sees only DetectLimit bytes: UTF-8 that goes bad after them counts.
+  EXPECT_EQ(DetectTextCodeBeyondAscii(Repeat("a", 600) + Repeat("\xE3\x81\x82", 171) + "\xE3\x41\x41"), jcUTF8);
+}
+
+TEST(DetectTextCodeBeyondAscii, ADecidedOrPlainTextKeepsItsCode) {
+  EXPECT_EQ(DetectTextCodeBeyondAscii(""), jcUnknown);
+  EXPECT_EQ(DetectTextCodeBeyondAscii(Repeat("words and spaces ", 100)), jcASCII);
+  // Decided by the leading bytes: what follows is not looked at.
+  EXPECT_EQ(DetectTextCodeBeyondAscii("\x82\xA0 " + Repeat("a", 600) + "\xE3\x81\x82\xE3\x81\x84"), jcSJIS);
+  EXPECT_EQ(DetectTextCodeBeyondAscii("\xFF\xFE" + Repeat(std::string_view("a\0", 2), 300) + "\x42\x30"), jcUTF16LE);
+  // An undecided escape at the very start stays undecided.
+  EXPECT_EQ(DetectTextCodeBeyondAscii("\x1BKxy"), jcUnknown);
+  // An undecided escape later is judged on its own: still undecided.
+  EXPECT_EQ(DetectTextCodeBeyondAscii(Repeat("a", 600) + "\x1BKxy"), jcUnknown);
+}
+
 }  // namespace

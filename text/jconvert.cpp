@@ -174,3 +174,19 @@ TextCode Detector::Run() {
 }  // namespace
 
 TextCode DetectTextCode(std::string_view text) { return Detector(text).Run(); }
+
+std::size_t FirstNonAsciiOrEscape(std::string_view text) {
+  const auto found = std::find_if(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x80 || byte == 0x1B;
+  });
+  return static_cast<std::size_t>(found - text.begin());
+}
+
+TextCode DetectTextCodeBeyondAscii(std::string_view text) {
+  const TextCode code = DetectTextCode(text);
+  if (code != jcASCII && code != jcUnknown) return code;
+  const std::size_t first = FirstNonAsciiOrEscape(text);
+  if (first == 0 || first == text.size()) return code;
+  return DetectTextCode(text.substr(first));
+}

@@ -1,5 +1,6 @@
 #pragma once
 // Guessing the Japanese encoding of a byte string.
+#include <cstddef>
 #include <string_view>
 
 // The integer that names a text encoding.
@@ -24,3 +25,12 @@ constexpr int DetectLimit = 512;
 // Names the encoding of the text by looking at its first DetectLimit bytes. Never fails and
 // never reads outside the text.
 TextCode DetectTextCode(std::string_view text);
+
+// The position of the first byte that is not plain ASCII (0x80 and above) or is an escape
+// (0x1B); the size of the text when there is none.
+std::size_t FirstNonAsciiOrEscape(std::string_view text);
+
+// DetectTextCode for a whole file: when the leading bytes tell nothing (ASCII or undecided),
+// the text is judged again from its first byte that is not plain ASCII or is an escape, so
+// that Japanese after a long English verse is still recognised.
+TextCode DetectTextCodeBeyondAscii(std::string_view text);
