@@ -31,6 +31,8 @@ std::string SystemPath(const std::string& path) { return Cp932ToUtf8(path); }
 
 std::string ProgramPath(const std::string& systemPath) { return Utf8ToCp932(systemPath); }
 
+std::string SystemName(const std::string& cp932Name) { return Cp932ToUtf8(cp932Name); }
+
 bool FileExists(const std::string& path) {
   struct stat info {};
   return StatPath(path, info) && !S_ISDIR(info.st_mode);

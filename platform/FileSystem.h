@@ -20,5 +20,8 @@ std::string WithTrailingSlash(std::string path);
 std::string SystemPath(const std::string& path);
 // The code page 932 form of a system path.
 std::string ProgramPath(const std::string& systemPath);
+// A file or folder name built from tag text (code page 932) in the system's form, for use
+// relative to an opened folder or for joining to a system path.
+std::string SystemName(const std::string& cp932Name);
 
 }  // namespace platform
