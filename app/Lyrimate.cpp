@@ -6,6 +6,7 @@
 #include "app/Edit_Words.h"
 #include "app/Main.h"
 #include "app/SettingU.h"
+#include "app/SingleInstance.h"
 #include "app/StatusU.h"
 #include "app/Version.h"
 #include "platform/AppDir.h"
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
   QApplication::setWindowIcon(app::AppIcon());
   // The main window ends the program even while the lyrics editor is still open.
   QApplication::setQuitOnLastWindowClosed(false);
+
+  // One writer per data folder: a second instance on the same folder says so and ends.
+  const std::unique_ptr<library::DataFolderLock> lock = app::LockDataFolder(nullptr, platform::AppDir());
+  if (!lock) return 1;
 
   app::MainWindow window(platform::AppDir());
   app::TEdit edit(window.State());

@@ -3,7 +3,9 @@
 // the application would.
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <new>
@@ -14,6 +16,7 @@
 
 #include "cli/CliFeedback.h"
 #include "cli/WholeInput.h"
+#include "library/DataFolderLock.h"
 #include "library/FileErrors.h"
 #include "library/ListCommands.h"
 #include "library/ListFiles.h"
@@ -421,6 +424,17 @@ CommandLine SplitCommandLine(int argc, char** argv) {
   return line;
 }
 
+// How long a command waits for another writer of the data folder: kCommandLockWait, or the
+// milliseconds in LYRIMATE_LOCK_WAIT_MS (scripts and tests that must not wait so long).
+std::chrono::milliseconds LockWait() {
+  const char* given = std::getenv("LYRIMATE_LOCK_WAIT_MS");
+  if (given == nullptr || *given == '\0') return library::kCommandLockWait;
+  char* end = nullptr;
+  const long value = std::strtol(given, &end, 10);
+  if (*end != '\0' || value < 0) return library::kCommandLockWait;
+  return std::chrono::milliseconds(value);
+}
+
 int ShowUsageError(const UsageError& error) {
   std::fprintf(stderr, "lyrimate-cli: %s\n%s", error.message.c_str(), kUsage);
   return kExitUsage;
@@ -456,6 +470,8 @@ int Main(int argc, char** argv) {
   std::string out;
   int status = kExitSuccess;
   try {
+    // The whole command, from reading the lists to saving them, runs under the lock.
+    const library::DataFolderLock lock(platform::AppDir(), LockWait());
     library::MainState state;
     // A list file that does not load ends the run here, before anything could be saved over it.
     library::LoadLists(state, library::ListsToLoad::Both);
