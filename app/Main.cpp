@@ -632,7 +632,7 @@ void MainWindow::FormShow() {
   QCoreApplication::processEvents();
   bool scan = false;
   RunCommand(this, [this, &scan] {
-    if (state_.AutoConnect) library::ConnectPlayer(state_, *feedback_);
+    if (library::ConnectsAtStart(state_)) library::ConnectPlayer(state_, *feedback_);
     library::LoadLists(state_, library::ListsToLoad::Both);
     scan = !state_.AutoGetMusic;
   });

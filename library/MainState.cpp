@@ -73,7 +73,9 @@ void WriteSettings(const std::string& appDir, const Settings& settings) {
 MainState::MainState() : MainState(platform::AppDir()) {}
 
 MainState::MainState(const std::string& appDir)
-    : AppDir(platform::WithTrailingSlash(appDir)), Volumes([] { return platform::CurrentVolumes(); }) {
+    : AppDir(platform::WithTrailingSlash(appDir)),
+      Volumes([] { return platform::CurrentVolumes(); }),
+      GivenPlayerRoots(platform::ExtraRoots()) {
   const Settings settings = ReadSettings(AppDir);
   AutoConnect = settings.AutoConnect;
   AutoGetMusic = settings.AutoGetMusic;

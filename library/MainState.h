@@ -4,11 +4,13 @@
 // Every operation of the library works on one MainState.
 #include <array>
 #include <functional>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "library/SongRow.h"
+#include "platform/FileSystem.h"
 #include "util/Hash.h"
 
 namespace library {
@@ -64,6 +66,12 @@ public:
   // The volumes the player is looked for on (ascending roots ending with "/"); by default
   // the mounted volumes plus the --player roots. Tests and the application may replace it.
   std::function<std::vector<std::string>()> Volumes;
+  // The roots given with --player (ending with "/"): when there are any, the player is
+  // looked for among them alone, so a named player is never passed over for another one.
+  std::vector<std::string> GivenPlayerRoots;
+  // Device and inode of DriveRoot, taken when the player was found: a removal forgets the
+  // player only when its root no longer is that mounted player.
+  std::optional<platform::FileIdentity> DriveIdentity;
 
   // List files that failed to load in this run; each is copied to NAME.bak once before it
   // is next rewritten, so the rows after its bad line survive.

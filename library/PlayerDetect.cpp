@@ -21,8 +21,16 @@ std::string FoundText(const std::string& driveRoot) {
 
 void PlayerFound(MainState& state, Feedback& ui, const std::string& root) {
   state.DriveRoot = platform::WithTrailingSlash(root);
+  state.DriveIdentity = platform::IdentityOf(state.DriveRoot);
   ui.SetStatus(FoundText(state.DriveRoot));
   state.Connected = true;
+}
+
+void ForgetPlayer(MainState& state, Feedback& ui) {
+  state.DriveRoot.clear();
+  state.DriveIdentity.reset();
+  ui.SetStatus(NotRecognisedText());
+  state.Connected = false;
 }
 
 }  // namespace
@@ -45,8 +53,16 @@ std::string FindPlayerDrive(const std::vector<std::string>& volumes) {
 }
 
 std::string FindPlayerDrive(const MainState& state) {
+  if (!state.GivenPlayerRoots.empty()) return FindPlayerDrive(state.GivenPlayerRoots);
   return FindPlayerDrive(state.Volumes ? state.Volumes() : platform::CurrentVolumes());
 }
+
+bool PlayerStillThere(const MainState& state) {
+  if (state.DriveRoot.empty() || !state.DriveIdentity || !HasSysInfo(state.DriveRoot)) return false;
+  return platform::IdentityOf(state.DriveRoot) == state.DriveIdentity;
+}
+
+bool ConnectsAtStart(const MainState& state) { return state.AutoConnect || !state.GivenPlayerRoots.empty(); }
 
 void ConnectPlayer(MainState& state, Feedback& ui) {
   if (!state.DriveRoot.empty()) return;
@@ -56,9 +72,7 @@ void ConnectPlayer(MainState& state, Feedback& ui) {
   if (!root.empty()) {
     PlayerFound(state, ui, root);
   } else {
-    ui.SetStatus(NotRecognisedText());
-    state.Connected = false;
-    state.DriveRoot.clear();
+    ForgetPlayer(state, ui);
   }
 }
 
@@ -72,10 +86,9 @@ void DeviceChange(MainState& state, Feedback& ui, unsigned eventCode) {
     else
       ui.SetStatus(NotRecognisedText());
   } else if (eventCode == platform::kDeviceRemoval) {
-    // Any removal forgets the player, whichever device went.
-    state.DriveRoot.clear();
-    ui.SetStatus(NotRecognisedText());
-    state.Connected = false;
+    // File systems come and go without the user (other disks, automounts, snaps): only the
+    // player's own going forgets it; any other removal passes in silence.
+    if (!state.Connected || !PlayerStillThere(state)) ForgetPlayer(state, ui);
   }
 }
 

@@ -33,6 +33,12 @@ std::string ProgramPath(const std::string& systemPath) { return Utf8ToCp932(syst
 
 std::string SystemName(const std::string& cp932Name) { return Cp932ToUtf8(cp932Name); }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat info {};
+  if (!StatPath(path, info)) return std::nullopt;
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+}
+
 bool FileExists(const std::string& path) {
   struct stat info {};
   return StatPath(path, info) && !S_ISDIR(info.st_mode);

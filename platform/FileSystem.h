@@ -1,8 +1,20 @@
 #pragma once
 // File-system services on code page 932 paths.
+#include <cstdint>
+#include <optional>
 #include <string>
 
 namespace platform {
+
+// Which file a path names: its device and inode. A mount point's identity is that of the
+// root of the file system mounted there, so it changes when the file system goes.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+// The identity of what path names (links followed); nothing when it cannot be examined.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 bool FileExists(const std::string& path);       // a regular file (or other non-directory)
 bool DirectoryExists(const std::string& path);

@@ -80,6 +80,7 @@ public:
 
   TempDir data;
   TempDir player;
+  TempDir shelf;  // where an unplugged player's files are kept
   std::string mounts = MountInfoLine(1, "/");
   std::vector<Box> boxes;
   bool answer = true;
@@ -95,8 +96,18 @@ public:
   std::string PlayerRoot() const { return player.path().string() + "/"; }
   std::string DataFile(const std::string& name) const { return AppDir() + "MusicDatas/" + name; }
 
-  void PlugIn() { mounts = MountInfoLine(1, "/") + MountInfoLine(7, player.path().string()); }
-  void Unplug() { mounts = MountInfoLine(1, "/"); }
+  void PlugIn() {
+    std::error_code absent;
+    std::filesystem::rename(Unplugged(), player.path() / "iPod_Control", absent);
+    mounts = MountInfoLine(1, "/") + MountInfoLine(7, player.path().string());
+  }
+  // The player's file system goes: out of the mount table, and its files (with the marker)
+  // no longer under the mount point.
+  void Unplug() {
+    std::filesystem::rename(player.path() / "iPod_Control", Unplugged());
+    mounts = MountInfoLine(1, "/");
+  }
+  std::filesystem::path Unplugged() const { return shelf.path() / "iPod_Control"; }
 
   void WriteIni(const std::string& body) { testing_support::WriteBytes(AppDir() + "Lyrimate.ini", "[Lyrimate]\r\n" + body); }
   void WriteDataFile(const std::string& name, const std::string& utf8) {
