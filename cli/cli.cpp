@@ -48,7 +48,9 @@ constexpr const char* kUsage =
 constexpr const char* kHelp =
     "\n"
     "Works on the same files as the application: the data folder (--data-dir, else the\n"
-    "application's) and the player found among the mounted volumes and the --player roots.\n"
+    "application's) and the player: the one named with --player, else the one found among\n"
+    "the mounted volumes. A command holds the data folder's lock (Lyrimate.lock) while it\n"
+    "runs; it waits up to 10 s for another holder (LYRIMATE_LOCK_WAIT_MS sets the wait).\n"
     "\n"
     "  detect                 print the player's root\n"
     "  scan [--import-lyrics] read the player's songs and save them as the song list; with\n"

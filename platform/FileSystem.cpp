@@ -60,7 +60,12 @@ bool ForceDirectories(const std::string& path) {
   if (DirectoryExists(folder)) return true;
   std::size_t slash = folder.find_last_of('/');
   if (slash != std::string::npos && slash > 0 && !ForceDirectories(folder.substr(0, slash))) return false;
-  return CreateDir(folder) || DirectoryExists(folder);
+  if (CreateDir(folder)) return true;
+  // Made meanwhile by someone else is fine; otherwise errno keeps mkdir's reason.
+  const int reason = errno;
+  if (DirectoryExists(folder)) return true;
+  errno = reason;
+  return false;
 }
 
 bool ClearAttributes(const std::string& path) {

@@ -1,6 +1,7 @@
 #include "library/DataFolderLock.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,6 +119,44 @@ TEST_F(Lock, ALockFileThatMayNotBeWrittenStillLocks) {
   ForkedLockHolder holder(AppDir());
   ASSERT_TRUE(holder.Locked());
   EXPECT_NE(Refusal().find("別の Lyrimate"), std::string::npos);
+}
+
+// A small tmpfs mounted at a folder while it lives (root only); Mounted() tells whether it is.
+class ScratchMount {
+public:
+  explicit ScratchMount(const std::string& at) : at_(at) {
+    mounted_ = ::mount("none", at.c_str(), "tmpfs", 0, "size=64k") == 0;
+  }
+  ~ScratchMount() {
+    if (mounted_) ::umount2(at_.c_str(), MNT_DETACH);
+  }
+  bool Mounted() const { return mounted_; }
+  bool MakeReadOnly() { return ::mount("none", at_.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
+
+private:
+  std::string at_;
+  bool mounted_ = false;
+};
+
+TEST_F(Lock, OnAReadOnlyFileSystemAnExistingLockFileLocksAndAMissingOneIsNotNeeded) {
+  const fs::path mountPoint = dir.path() / "ro";
+  fs::create_directories(mountPoint);
+  ScratchMount scratch(mountPoint.string());
+  if (!scratch.Mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+  const std::string withLock = mountPoint.string() + "/with-lock/";
+  const std::string withoutLock = mountPoint.string() + "/without-lock/";
+  fs::create_directories(withLock);
+  fs::create_directories(withoutLock);
+  WriteBytes(LockFilePath(withLock), "");
+  ASSERT_TRUE(scratch.MakeReadOnly());
+
+  DataFolderLock locked(withLock, 0ms);
+  EXPECT_TRUE(locked.Held());
+  // Nothing can be written there: there is no writer to keep out, and no error.
+  for (const std::string& folder : {withoutLock, mountPoint.string() + "/missing/"}) {
+    DataFolderLock unlocked(folder, 0ms);
+    EXPECT_FALSE(unlocked.Held()) << folder;
+  }
 }
 
 TEST(RecordedHolder, ReadsOnlyAWholeProcessId) {
