@@ -7,6 +7,7 @@
 #include "app/Main.h"
 #include "app/SettingU.h"
 #include "app/StatusU.h"
+#include "app/Translations.h"
 #include "app/Version.h"
 #include "platform/AppDir.h"
 #include "platform/Volumes.h"
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Lyrimate");
   QApplication::setApplicationDisplayName("Lyrimate");
   QApplication::setDesktopFileName("lyrimate");
+  app::InstallJapaneseTranslations(application);
   QApplication::setWindowIcon(app::AppIcon());
   // The main window ends the program even while the lyrics editor is still open.
   QApplication::setQuitOnLastWindowClosed(false);
