@@ -10,8 +10,9 @@ namespace app {
 // Where Qt's translation files are looked for: the Qt installation's translations folder.
 QString QtTranslationsFolder();
 
-// Installs Qt's Japanese translation (qtbase_ja) on application; the translator lives as
-// long as the application. False, with a line on standard error, when the file is missing.
+// Installs Qt's Japanese translation (qtbase_ja) on application, with the few file dialog
+// texts it lacks; the translators live as long as the application. False, with a line on
+// standard error, when the file is missing (Qt's texts then stay English).
 bool InstallJapaneseTranslations(QCoreApplication& application, const QString& folder = QtTranslationsFolder());
 
 }  // namespace app

@@ -65,6 +65,12 @@ private slots:
     auto* fileName = dialog.findChild<QLabel*>(QStringLiteral("fileNameLabel"));
     QVERIFY(fileName);
     QVERIFY2(HasJapanese(fileName->text()), qPrintable(fileName->text()));
+    // The file list's type column, which qtbase_ja leaves out.
+    QCOMPARE(QCoreApplication::translate("QAbstractFileIconProvider", "Folder", "All other platforms"), U("フォルダ"));
+    QCOMPARE(QCoreApplication::translate("QAbstractFileIconProvider", "%1 File", "%1 is a file name suffix, for example txt"),
+             U("%1 ファイル"));
+    // Everything else is still qtbase_ja's.
+    QCOMPARE(QCoreApplication::translate("QFileSystemModel", "Date Modified"), U("更新日"));
   }
 };
 
