@@ -39,7 +39,8 @@ platform::Error FileError(const char* whatUtf8, const std::string& path, int rea
   std::string message = platform::Sjis(whatUtf8) + "\r\n" + path;
   if (reason != 0) {
     message += "\r\n(" + SystemReason(reason) + ")";
-    std::fprintf(stderr, "lyrimate: %s: %s\n", platform::Cp932ToUtf8(path).c_str(), std::strerror(reason));
+    std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, platform::Cp932ToUtf8(path).c_str(),
+                 std::strerror(reason));
   }
   return platform::Error(message);
 }

@@ -45,6 +45,7 @@ TEST(FileError, NamesWhatThePathAndTheJapaneseReasonAndLogsTheEnglishOne) {
   EXPECT_EQ(message, platform::Sjis("ファイルに書き込めません。") + "\r\n" + path + "\r\n(" +
                          platform::Sjis("ディスクの空き容量が足りません") + ")");
   EXPECT_EQ(message.find(std::strerror(ENOSPC)), std::string::npos);
+  EXPECT_TRUE(log.starts_with(std::string(program_invocation_short_name) + ": ")) << log;
   EXPECT_NE(log.find(std::strerror(ENOSPC)), std::string::npos);
   EXPECT_NE(log.find("/media/IPOD/" + platform::Cp932ToUtf8("\x95\x5C") + ".txt"), std::string::npos);
 }
