@@ -113,7 +113,9 @@ void MainWindow::RestoreLayout() {
       widths = TypicalColumnWidths(View(list)->fontMetrics(), base);
       widest = std::max(widest, std::accumulate(widths.begin(), widths.end(), 0));
     }
-    for (int c = 0; c < header->count() && c < static_cast<int>(widths.size()); ++c) header->resizeSection(c, widths[c]);
+    // A column squeezed to nothing could not be found again to widen it.
+    for (int c = 0; c < header->count() && c < static_cast<int>(widths.size()); ++c)
+      header->resizeSection(c, std::max(widths[c], header->minimumSectionSize()));
   }
 
   const QByteArray geometry = QByteArray::fromBase64(QByteArray::fromStdString(layout_.geometry));

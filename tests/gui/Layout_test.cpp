@@ -167,8 +167,12 @@ private slots:
 
   void aLayoutTheFileCannotHoldFallsBackToTheFirstStart() {
     Harness h;
-    h.WriteIni("AutoGetMusic=1\r\n[Layout]\r\nGeometry=%%%\r\nMListColumns=a,b\r\nTab=9\r\nEditorSize=1,x\r\n");
+    h.WriteIni("AutoGetMusic=1\r\n[Layout]\r\nGeometry=%%%\r\nMListColumns=a,b\r\nAListColumns=0,0\r\nTab=9\r\n"
+               "EditorSize=1,x\r\n");
     h.Start();
+    QHeaderView* registered = h.View(ListId::AList)->horizontalHeader();
+    QVERIFY(registered->sectionSize(0) >= registered->minimumSectionSize());
+    QVERIFY(registered->sectionSize(0) > 0);
     QVERIFY(h.window->width() >= 960);
     QCOMPARE(h.Find<QTabBar>("Tab")->currentIndex(), 0);
     QVERIFY(h.View(ListId::MList)->horizontalHeader()->sectionSize(0) >= 140);
