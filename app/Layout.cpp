@@ -42,8 +42,8 @@ QRect AvailableFor(const QWidget* widget) {
   return screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
 }
 
-// Remembers the folder of every file the editor's Open dialog accepts, and centres the editor
-// over the main window whenever it is shown.
+// Remembers the folder of every file the editor's Open dialog accepts in the main window's
+// layout, and centres the editor over the main window whenever it is shown.
 class EditorPlacement : public QObject {
 public:
   EditorPlacement(TEdit* edit, QWidget* over, std::string* folder) : QObject(edit), edit_(edit), over_(over), folder_(folder) {
@@ -62,8 +62,9 @@ private:
   void RememberFolder(const QString& file) {
     const QString folder = QFileInfo(file).absolutePath();
     // A folder code page 932 cannot name is not remembered rather than remembered wrongly.
+    // The folder lives in the main window: nothing is kept once that is gone.
     const std::string cp932 = ToCp932(folder);
-    if (FromCp932(cp932) == folder) *folder_ = cp932;
+    if (over_ && FromCp932(cp932) == folder) *folder_ = cp932;
   }
 
   TEdit* edit_;
