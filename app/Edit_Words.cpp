@@ -98,7 +98,7 @@ void TEdit::BuildToolBar() {
   addButton("ToolButton7", "切り取り", ThemeIcon("edit-cut", ":/icons/edit-cut.svg"), &TEdit::ToolButton7Click);
   addButton("ToolButton8", "貼り付け", ThemeIcon("edit-paste", ":/icons/edit-paste.svg"), &TEdit::ToolButton8Click);
   addSeparator("ToolButton9");
-  addButton("ToolButton10", "終了", ThemeIcon("window-close", QStyle::SP_DialogCloseButton), &TEdit::ToolButton10Click);
+  addButton("ToolButton10", "終了", ThemeIcon("window-close", ":/icons/window-close.svg"), &TEdit::ToolButton10Click);
 }
 
 void TEdit::ShowSong(const library::EditorContent& content) {

@@ -8,6 +8,7 @@
 #include "app/SettingU.h"
 #include "app/SingleInstance.h"
 #include "app/StatusU.h"
+#include "app/Translations.h"
 #include "app/Version.h"
 #include "platform/AppDir.h"
 #include "platform/Volumes.h"
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Lyrimate");
   QApplication::setApplicationDisplayName("Lyrimate");
   QApplication::setDesktopFileName("lyrimate");
+  app::InstallJapaneseTranslations(application);
   QApplication::setWindowIcon(app::AppIcon());
   // The main window ends the program even while the lyrics editor is still open.
   QApplication::setQuitOnLastWindowClosed(false);

@@ -76,6 +76,7 @@ MainWindow::MainWindow(const std::string& appDir, std::unique_ptr<platform::Moun
   setWindowTitle(Ui("Lyrimate"));
   resize(731, 511);
   BuildControls();
+  RestoreLayout();
   feedback_ = std::make_unique<QtFeedback>(this, statusPanel_, per_);
   feedback_->SetBeforeProcessing([this] { BeforeProcessing(); });
   StartWatching();
@@ -91,6 +92,7 @@ void MainWindow::SetWindows(TEdit* edit, TSetting* setting, TAbout* about, TStat
   setting_ = setting;
   about_ = about;
   status_ = status;
+  RestoreEditorLayout();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -229,13 +231,11 @@ QTableView* MainWindow::MakeList(ListId list, const char* name, QMenu* popup) {
   QHeaderView* header = view->horizontalHeader();
   header->setSectionsClickable(true);
   header->setHighlightSections(false);
-  header->setStretchLastSection(false);
+  header->setStretchLastSection(true);
   header->setSortIndicatorShown(true);
   header->setSortIndicator(-1, Qt::AscendingOrder);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   for (int c = 0; c < columns; ++c) header->resizeSection(c, kColumnWidths[c]);
-  // The registered list's title column takes the width the other columns leave.
-  if (list == ListId::AList) header->setSectionResizeMode(0, QHeaderView::Stretch);
   connect(header, &QHeaderView::sectionClicked, this, [this, list](int column) { MListColumnClick(list, column); });
 
   view->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -645,6 +645,7 @@ void MainWindow::FormShow() {
       mModel_->RefreshChecks();
     }
   }
+  RestoreSort();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -655,6 +656,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  SaveLayout();
   event->accept();
   emit Closed();
 }

@@ -12,6 +12,7 @@
 #include "app/QtFeedback.h"
 #include "library/MainState.h"
 #include "library/SongRow.h"
+#include "library/WindowLayout.h"
 #include "platform/Volumes.h"
 
 class QAction;
@@ -137,7 +138,16 @@ private:
   void ApplyFilter();
   void UpdateSortIndicator(library::ListId list, int column, bool sorted);
 
+  // The remembered layout (Layout.cpp): the window, columns and tab when the window is made,
+  // the editor's size and folder once it is known, each list's sort once the start-up loaded
+  // the rows; all of it saved when the window closes.
+  void RestoreLayout();
+  void RestoreEditorLayout();
+  void RestoreSort();
+  void SaveLayout();
+
   library::MainState state_;
+  library::WindowLayout layout_;
   std::unique_ptr<QtFeedback> feedback_;
   std::unique_ptr<platform::MountWatcher> watcher_;
 

@@ -241,7 +241,7 @@ std::string ReadInput(const std::optional<std::string>& file) {
   std::string content;
   int reason = 0;
   if (cli::ReadWholeInput(file ? file->c_str() : nullptr, content, reason)) return content;
-  if (!file) throw platform::Error(platform::Sjis("標準入力を読み込めません。") + " (" + std::strerror(reason) + ")");
+  if (!file) throw platform::Error(platform::Sjis("標準入力を読み込めません。") + " (" + library::SystemReason(reason) + ")");
   throw library::FileError("ファイルを読み込めません。", platform::Utf8ToCp932(*file), reason);
 }
 

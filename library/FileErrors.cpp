@@ -1,6 +1,7 @@
 #include "library/FileErrors.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/CodePage.h"
@@ -9,9 +10,38 @@
 
 namespace library {
 
+namespace {
+
+const char* JapaneseReason(int reason) {
+  switch (reason) {
+    case ENOENT: return "ファイルまたはフォルダが見つかりません";
+    case EACCES:
+    case EPERM: return "アクセスが拒否されました";
+    case ENOSPC:
+    case EDQUOT: return "ディスクの空き容量が足りません";
+    case EROFS: return "読み取り専用のディスクです";
+    case ENODEV:
+    case ENXIO: return "デバイスが取り外されました";
+    case ENAMETOOLONG: return "名前が長すぎます";
+    case EIO: return "ディスクの読み書きでエラーが起きました";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+std::string SystemReason(int reason) {
+  if (const char* japanese = JapaneseReason(reason)) return platform::Sjis(japanese);
+  return platform::Utf8ToCp932(std::strerror(reason));
+}
+
 platform::Error FileError(const char* whatUtf8, const std::string& path, int reason) {
   std::string message = platform::Sjis(whatUtf8) + "\r\n" + path;
-  if (reason != 0) message += "\r\n(" + platform::Utf8ToCp932(std::strerror(reason)) + ")";
+  if (reason != 0) {
+    message += "\r\n(" + SystemReason(reason) + ")";
+    std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, platform::Cp932ToUtf8(path).c_str(),
+                 std::strerror(reason));
+  }
   return platform::Error(message);
 }
 

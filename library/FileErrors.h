@@ -7,8 +7,14 @@
 
 namespace library {
 
+// The system's reason for an errno value as code page 932 text: Japanese for the reasons a
+// user meets (missing file, permission, no space, read-only, device gone, name too long, I/O
+// error), the C library's own text for the rest.
+std::string SystemReason(int reason);
+
 // what: what failed, as a UTF-8 literal (e.g. "ファイルに書き込めません。"); path: code
-// page 932; reason: an errno value. Gives "WHAT\r\nPATH\r\n(REASON)" in code page 932.
+// page 932; reason: an errno value. Gives "WHAT\r\nPATH\r\n(REASON)" in code page 932, with
+// SystemReason as REASON; the C library's English text goes to a log line on standard error.
 platform::Error FileError(const char* whatUtf8, const std::string& path, int reason);
 
 // Creates folder (and missing parents) when it does not exist; throws FileError otherwise.

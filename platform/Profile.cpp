@@ -113,6 +113,26 @@ std::string JoinLines(const std::vector<std::string>& lines) {
   return content;
 }
 
+void SetEntry(std::vector<std::string>& lines, const std::string& section, const std::string& key,
+              const std::string& value) {
+  const std::string entry = key + "=" + value;
+  if (std::optional<std::size_t> header = FindSection(lines, section)) {
+    if (std::optional<std::size_t> existing = FindKey(lines, *header, key)) {
+      lines[*existing] = entry;
+      return;
+    }
+    // After the section's last non-blank line, so blank lines before the next section stay.
+    const std::size_t end = SectionEnd(lines, *header);
+    std::size_t insertAt = *header + 1;
+    for (std::size_t i = *header + 1; i < end; ++i)
+      if (!Trim(lines[i]).empty()) insertAt = i + 1;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
+    return;
+  }
+  lines.push_back("[" + section + "]");
+  lines.push_back(entry);
+}
+
 }  // namespace
 
 std::string ReadProfileString(const std::string& path, const std::string& section,
@@ -129,28 +149,18 @@ std::string ReadProfileString(const std::string& path, const std::string& sectio
 
 bool WriteProfileString(const std::string& path, const std::string& section,
                         const std::string& key, const std::string& value) {
-  if (!CanWrite(section, key, value)) return false;
+  return WriteProfileStrings(path, section, {{key, value}});
+}
+
+bool WriteProfileStrings(const std::string& path, const std::string& section,
+                         const std::vector<std::pair<std::string, std::string>>& entries) {
+  for (const auto& [key, value] : entries)
+    if (!CanWrite(section, key, value)) return false;
   std::string content;
-  // An existing file that cannot be read must not be replaced by one holding only this key.
+  // An existing file that cannot be read must not be replaced by one holding only these keys.
   if (!ReadWholeFile(path, content) && FileExists(path)) return false;
   std::vector<std::string> lines = SplitLines(content);
-  const std::string entry = key + "=" + value;
-
-  if (std::optional<std::size_t> header = FindSection(lines, section)) {
-    if (std::optional<std::size_t> existing = FindKey(lines, *header, key)) {
-      lines[*existing] = entry;
-    } else {
-      // After the section's last non-blank line, so blank lines before the next section stay.
-      const std::size_t end = SectionEnd(lines, *header);
-      std::size_t insertAt = *header + 1;
-      for (std::size_t i = *header + 1; i < end; ++i)
-        if (!Trim(lines[i]).empty()) insertAt = i + 1;
-      lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), entry);
-    }
-  } else {
-    lines.push_back("[" + section + "]");
-    lines.push_back(entry);
-  }
+  for (const auto& [key, value] : entries) SetEntry(lines, section, key, value);
   return ReplaceFileContent(path, JoinLines(lines));
 }
 

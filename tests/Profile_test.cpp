@@ -11,6 +11,7 @@ namespace {
 
 using platform::ReadProfileString;
 using platform::WriteProfileString;
+using platform::WriteProfileStrings;
 using testing_support::ReadBytes;
 using testing_support::TempDir;
 using testing_support::WriteBytes;
@@ -124,6 +125,21 @@ TEST(WriteProfileString, FailuresLeaveTheFileAsItWas) {
   EXPECT_EQ(ReadBytes(path), content);
   // Only the file itself is in the folder: no temporary files are left behind.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
+}
+
+TEST(WriteProfileStrings, SeveralKeysInOneWriteKeepOtherSectionsAndRefuseAllOnOneBadKey) {
+  TempDir dir;
+  const std::string path = dir.File("a.ini");
+  WriteBytes(path, "[Lyrimate]\r\nAutoConnect=1\r\n\r\n[layout]\r\nTab=0\r\n");
+  ASSERT_TRUE(WriteProfileStrings(path, "Layout", {{"tab", "1"}, {"Columns", "140,100"}, {"Columns", "90"}}));
+  EXPECT_EQ(ReadBytes(path), "[Lyrimate]\r\nAutoConnect=1\r\n\r\n[layout]\r\ntab=1\r\nColumns=90\r\n");
+
+  const std::string before = ReadBytes(path);
+  EXPECT_FALSE(WriteProfileStrings(path, "Layout", {{"Tab", "0"}, {"Bad", "a\nb"}}));
+  EXPECT_EQ(ReadBytes(path), before);
+
+  ASSERT_TRUE(WriteProfileStrings(dir.File("new.ini"), "Layout", {{"A", "1"}, {"B", "2"}}));
+  EXPECT_EQ(ReadBytes(dir.File("new.ini")), "[Layout]\r\nA=1\r\nB=2\r\n");
 }
 
 }  // namespace

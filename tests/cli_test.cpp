@@ -295,12 +295,14 @@ TEST_F(Cli, AnInputThatCannotBeReadIsNamedWithTheSystemsReason) {
   const std::string missing = dir_.File("nowhere.txt");
   ToolResult run = Tool("lyrics set " + row + " " + Quote(missing));
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "ファイルを読み込めません。\n" + missing + "\n(No such file or directory)\n");
+  // The reason in Japanese; the system's English text goes to a log line before it.
+  EXPECT_EQ(run.err, "lyrimate-cli: " + missing + ": No such file or directory\nファイルを読み込めません。\n" + missing +
+                         "\n(ファイルまたはフォルダが見つかりません)\n");
   // A folder opens but its reading fails.
   const std::string folder = dir_.path().string();
   run = Tool("lyrics set " + row + " " + Quote(folder));
   EXPECT_EQ(run.exitCode, 1);
-  EXPECT_EQ(run.err, "ファイルを読み込めません。\n" + folder + "\n(Is a directory)\n");
+  EXPECT_EQ(run.err, "lyrimate-cli: " + folder + ": Is a directory\nファイルを読み込めません。\n" + folder + "\n(Is a directory)\n");
   // Standard input that is a folder.
   TempDir other;
   fs::create_directory(other.path() / "stdin");
