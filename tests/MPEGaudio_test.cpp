@@ -684,6 +684,23 @@ TEST_F(MPEGaudioFile, WithID3v2TheTrailingID3v1IsLeftUnreadAndCountsAsAudio) {
                    static_cast<double>(content.size() - tagSize) / 128 / 1000 * 8);
 }
 
+// Some taggers put a new tag in front without removing the old one: the stream starts after
+// both, and the values come from the first.
+TEST_F(MPEGaudioFile, TagsDirectlyFollowingTheFirstAreSkipped) {
+  for (int stacked : {1, 2, 3}) {
+    SCOPED_TRACE(stacked);
+    Bytes content = ID3v2Tag("New", 100);
+    for (int i = 1; i < stacked; ++i) content.Append(ID3v2Tag("Old", 3000));
+    content.Append(Frames(Header{}, kFrame128, 20));
+    TMPEGaudio mp3;
+    ASSERT_TRUE(mp3.LoadFromFile(Write("stacked.mp3", content)));
+    EXPECT_EQ(mp3.ID3v2()->Title(), "New");
+    EXPECT_EQ(mp3.FrameHeader().FrameOffset, 0);
+    EXPECT_EQ(mp3.Frames(), 20);
+    EXPECT_DOUBLE_EQ(mp3.Duration(), 20.0 * kFrame128 / 128 / 1000 * 8);
+  }
+}
+
 TEST_F(MPEGaudioFile, SecondSearchSeeksToHalfTheAudioLengthFromTheFileStart) {
   // No frame in the first block after the tag; frames from byte 10007 of a file in which
   // (length - tag) / 2 is 10000.
