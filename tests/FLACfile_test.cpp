@@ -210,6 +210,18 @@ Bytes Comments(std::string_view vendor, std::initializer_list<std::string_view> 
 
 constexpr int Padding = 1, Application = 2, SeekTable = 3, VorbisComment = 4, Picture = 6;
 
+// Made by: flac --no-padding from a 0.05 s sine, then
+//   metaflac --set-tag=TITLE=Commented --set-tag=ARTIST=Singer --set-tag=TRACKNUMBER=4/9
+TEST(FLACfileRealTest, FileTaggedByMetaflac) {
+  TsMediaTagReader reader;
+  ASSERT_TRUE(reader.Open(std::string(LYRIMATE_TEST_DATA) + "/flac-metaflac.flac"));
+  EXPECT_EQ(reader.GetValue("Title"), "Commented");
+  EXPECT_EQ(reader.GetValue("Artist"), "Singer");
+  EXPECT_EQ(reader.GetValue("Track"), "4");
+  EXPECT_EQ(reader.GetValue("Vendor").substr(0, 17), "reference libFLAC");
+  EXPECT_EQ(reader.GetValue("Duration"), "0.05");
+}
+
 TEST_F(FLACfileTest, VorbisCommentsMapAsForOggVorbis) {
   ASSERT_TRUE(Load(Bytes()
                        .Append(OpenStreamInfo())
