@@ -9,7 +9,7 @@
 namespace {
 
 constexpr const char* Extensions[] = {".bin", ".mp3", ".m4a", ".aac", ".ogg", ".flac", ".wav",
-                                      ".wma", ".ape", ".mpc", ".vqf", ".cda", ".MP2"};
+                                      ".wma", ".ape", ".mpc", ".vqf", ".cda", ".MP2", ".aiff"};
 
 }  // namespace
 

@@ -267,6 +267,48 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return out;
 }
 
+bool IsCp932Text(std::string_view text) {
+  const IconvHandle& decoder = DecoderCp932();
+  std::u16string scratch;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    pos += AsciiRunLength(text, pos);
+    if (pos >= text.size()) break;
+    if (!decoder.valid()) return false;
+    scratch.clear();
+    const std::size_t decoded = DecodeRun(decoder, text, pos, scratch);
+    if (decoded == 0) return false;
+    pos += decoded;
+  }
+  return true;
+}
+
+bool IsWellFormedUtf8(std::string_view text) {
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::uint32_t cp = 0;
+    const std::size_t length = WellFormedUtf8(text, pos, cp);
+    if (length == 0) return false;
+    pos += length;
+  }
+  return true;
+}
+
+std::u16string Cp1252ToUtf16(std::string_view text) {
+  // 0x80-0x9F; the rest of the code page is Latin-1.
+  static constexpr char16_t High[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::u16string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    out.push_back(byte >= 0x80 && byte < 0xA0 ? High[byte - 0x80] : static_cast<char16_t>(byte));
+  }
+  return out;
+}
+
 std::string Cp932ToUtf8(std::string_view text) { return Utf16ToUtf8(Cp932ToUtf16(text)); }
 
 std::string Utf8ToCp932(std::string_view text) { return Utf16ToCp932(Utf8ToUtf16(text)); }

@@ -36,6 +36,15 @@ std::u16string Utf8ToUtf16(std::string_view text, Utf8Malformed malformed = Utf8
                            Utf8Sequences sequences = Utf8Sequences::WellFormed);
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// Whether every byte of the text decodes as code page 932 (no byte that Cp932ToUtf16 would
+// replace). Plain ASCII always does.
+bool IsCp932Text(std::string_view text);
+// Whether the text is well-formed UTF-8 throughout (Utf8Sequences::WellFormed).
+bool IsWellFormedUtf8(std::string_view text);
+// Windows-1252 -> UTF-16. The five bytes the code page leaves undefined (81, 8D, 8F, 90, 9D)
+// stand for the control characters of the same value, as Windows decodes them.
+std::u16string Cp1252ToUtf16(std::string_view text);
+
 // Shortcuts through UTF-16.
 std::string Cp932ToUtf8(std::string_view text);
 std::string Utf8ToCp932(std::string_view text);

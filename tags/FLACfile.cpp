@@ -1,15 +1,67 @@
 #include "tags/FLACfile.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "platform/File.h"
 #include "tags/TagBytes.h"
+#include "tags/VorbisComment.h"
 
 namespace {
 
 constexpr std::size_t StreamInfoBytes = 26;
 // The byte values of "fLaC" add up to this.
 constexpr unsigned SignatureSum = 342;
+constexpr std::int64_t SignatureSize = 4;
+constexpr std::int64_t BlockHeaderSize = 4;
+constexpr std::uint8_t LastBlockFlag = 0x80;
+constexpr std::uint8_t VorbisCommentBlock = 4;
+// Real files have a handful of metadata blocks; the walk gives up after this many.
+constexpr int MaxBlocks = 256;
+
+// The bytes of one metadata block as a source for VorbisCommentFields: never past the
+// block or the file.
+class BlockBytes {
+public:
+  BlockBytes(platform::File& file, std::int64_t start, std::int64_t end) : file_(file), pos_(start), end_(end) {}
+
+  std::size_t Read(std::uint8_t* out, std::size_t count) {
+    std::memset(out, 0, count);
+    const auto wanted = static_cast<std::size_t>(std::clamp<std::int64_t>(end_ - pos_, 0, static_cast<std::int64_t>(count)));
+    const std::size_t got = wanted > 0 && file_.Seek(pos_) ? file_.Read(out, wanted) : 0;
+    pos_ = got < wanted ? end_ : pos_ + static_cast<std::int64_t>(got);
+    return got;
+  }
+
+  void Skip(std::uint64_t count) {
+    pos_ += static_cast<std::int64_t>(std::min<std::uint64_t>(count, static_cast<std::uint64_t>(std::max<std::int64_t>(end_ - pos_, 0))));
+  }
+
+private:
+  platform::File& file_;
+  std::int64_t pos_;
+  std::int64_t end_;
+};
+
+// Reads the Vorbis comments of the first VORBIS_COMMENT block among the metadata blocks
+// that start at blocksAt; other blocks (pictures among them) are passed over unread.
+void ReadCommentBlock(platform::File& file, std::int64_t blocksAt, std::int64_t fileSize, VorbisCommentFields& fields) {
+  std::int64_t pos = blocksAt;
+  for (int i = 0; i < MaxBlocks && fileSize - pos >= BlockHeaderSize; ++i) {
+    std::uint8_t header[BlockHeaderSize];
+    if (!file.Seek(pos) || !file.ReadExact(header, sizeof header)) return;
+    const std::int64_t length = tagbytes::Be24At(header + 1);
+    const std::int64_t dataAt = pos + BlockHeaderSize;
+    if ((header[0] & 0x7F) == VorbisCommentBlock) {
+      BlockBytes block(file, dataAt, std::min(dataAt + length, fileSize));
+      fields.ReadFrom(block);
+      return;
+    }
+    if (header[0] & LastBlockFlag) return;
+    pos = dataAt + length;
+  }
+}
 
 }  // namespace
 
@@ -22,6 +74,14 @@ void TFLACfile::Clear() {
   bitsPerSample_ = 0;
   fileLength_ = 0;
   samples_ = 0;
+  title_.clear();
+  artist_.clear();
+  album_.clear();
+  track_ = 0;
+  date_.clear();
+  genre_.clear();
+  comment_.clear();
+  vendor_.clear();
   id3v1_ = std::make_unique<TID3v1>();
   id3v2_ = std::make_unique<TID3v2>();
 }
@@ -31,15 +91,37 @@ void TFLACfile::ClearFields() { Clear(); }
 bool TFLACfile::ReadFrom(platform::File& file) {
   std::uint8_t b[StreamInfoBytes];
   const std::int64_t size = file.Size();
-  if (size < 0 || !file.Seek(0) || !file.ReadExact(b, sizeof b)) return false;
+  if (size < 0) return false;
+  // ID3v2 tags in front of the stream are passed over; the first one answers what the
+  // Vorbis comments leave empty.
+  const std::int64_t start = EndOfID3v2TagsAt(file, 0);
+  if (start > 0 && !id3v2_->LoadFrom(file)) return false;
+  if (!file.Seek(start) || !file.ReadExact(b, sizeof b)) {
+    Clear();
+    return false;
+  }
   // Deliberate: any four bytes that add up like "fLaC" are taken, and the format is named
   // "FRAC"; the song list and the tag tool show that name as it is.
-  if (unsigned{b[0]} + b[1] + b[2] + b[3] != SignatureSum) return false;
+  if (unsigned{b[0]} + b[1] + b[2] + b[3] != SignatureSum) {
+    Clear();
+    return false;
+  }
   fileLength_ = tagbytes::CappedTo<std::int32_t>(size);
   channels_ = static_cast<std::uint8_t>(((b[20] >> 1) & 7) + 1);
   sampleRate_ = b[18] * 4096 + b[19] * 16 + (b[20] >> 4);
   bitsPerSample_ = static_cast<std::uint8_t>((b[20] & 1) * 16 + (b[21] >> 4) + 1);
   samples_ = static_cast<std::int32_t>(tagbytes::Be32At(b + 22));
+  VorbisCommentFields fields;
+  ReadCommentBlock(file, start + SignatureSize, size, fields);
+  VorbisCommentValues values = fields.Values();
+  title_ = std::move(values.title);
+  artist_ = std::move(values.artist);
+  album_ = std::move(values.album);
+  track_ = values.track;
+  date_ = std::move(values.date);
+  genre_ = std::move(values.genre);
+  comment_ = std::move(values.comment);
+  vendor_ = std::move(values.vendor);
   SetFileFormat("FRAC");
   return true;
 }
@@ -73,6 +155,15 @@ const PropertyTable& TFLACfile::Properties() const {
           Published<T>("Valid", PropKind::Boolean, &T::Valid),
           Published<T>("Duration", PropKind::Double, &T::Duration),
           Published<T>("Ratio", PropKind::Double, &T::Ratio),
+          TextProperty<T>("Title", &T::Title, &T::SetTitle),
+          TextProperty<T>("Artist", &T::Artist, &T::SetArtist),
+          TextProperty<T>("Album", &T::Album, &T::SetAlbum),
+          Published<T>("Track", PropKind::Word, [](const T& t) { return std::int64_t{t.Track()}; },
+                       [](T& t, const PropValue& v) { t.SetTrack(static_cast<std::uint16_t>(PropInt(v) & 0xFFFF)); }),
+          TextProperty<T>("Date", &T::Date, &T::SetDate),
+          TextProperty<T>("Genre", &T::Genre, &T::SetGenre),
+          TextProperty<T>("Comment", &T::Comment, &T::SetComment),
+          Published<T>("Vendor", PropKind::ByteString, &T::Vendor),
       });
   return table;
 }

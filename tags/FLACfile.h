@@ -1,6 +1,7 @@
 #pragma once
 // FLAC: channels, sample rate, bits per sample and sample count from the stream information
-// at the start of the file.
+// at the start of the file (after any ID3v2 tag), and the song's values from the Vorbis
+// comments, mapped as for Ogg Vorbis files.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,7 +22,25 @@ public:
   std::int32_t FileLength() const { return fileLength_; }
   // Low 32 bits of the total sample count.
   std::int32_t Samples() const { return samples_; }
-  // Embedded tags: cleared on every read, never filled from the file.
+  // Vorbis comment values in code page 932 (see VorbisCommentFields::Values).
+  const std::string& Title() const { return title_; }
+  const std::string& Artist() const { return artist_; }
+  const std::string& Album() const { return album_; }
+  std::uint16_t Track() const { return track_; }
+  const std::string& Date() const { return date_; }
+  const std::string& Genre() const { return genre_; }
+  const std::string& Comment() const { return comment_; }
+  const std::string& Vendor() const { return vendor_; }
+  // Change the values in memory only.
+  void SetTitle(const std::string& value) { title_ = value; }
+  void SetArtist(const std::string& value) { artist_ = value; }
+  void SetAlbum(const std::string& value) { album_ = value; }
+  void SetTrack(std::uint16_t value) { track_ = value; }
+  void SetDate(const std::string& value) { date_ = value; }
+  void SetGenre(const std::string& value) { genre_ = value; }
+  void SetComment(const std::string& value) { comment_ = value; }
+  // Embedded tags: the ID3v2 tag in front of the stream when there is one; the ID3v1 tag
+  // is never read.
   TID3v1* ID3v1() const { return id3v1_.get(); }
   TID3v2* ID3v2() const { return id3v2_.get(); }
   bool Valid() const;
@@ -31,7 +50,8 @@ public:
   double Ratio() const;
 
 private:
-  // True when the first four bytes add up to those of "fLaC" (342) and 26 bytes could be read.
+  // True when the first four bytes after any ID3v2 tags add up to those of "fLaC" (342) and
+  // 26 bytes could be read there.
   bool ReadFrom(platform::File& file) override;
   void ClearFields() override;
   void Clear();
@@ -41,6 +61,9 @@ private:
   std::uint8_t bitsPerSample_ = 0;
   std::int32_t fileLength_ = 0;
   std::int32_t samples_ = 0;
+  std::string title_, artist_, album_;
+  std::uint16_t track_ = 0;
+  std::string date_, genre_, comment_, vendor_;
   std::unique_ptr<TID3v1> id3v1_;
   std::unique_ptr<TID3v2> id3v2_;
 };

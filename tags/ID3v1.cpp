@@ -8,6 +8,7 @@
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "tags/LegacyText.h"
 
 namespace {
 
@@ -44,6 +45,14 @@ constexpr std::array<std::string_view, ID3v1GenreCount> GenreNames = {
     "Christian Gangsta Rap", "Heavy Metal", "Black Metal", "Crossover",
     "Contemporary Christian", "Christian Rock", "Merengue", "Salsa", "Thrash Metal", "Anime",
     "JPop", "Synthpop",
+    // Winamp 5.6's extension.
+    "Abstract", "Art Rock", "Baroque", "Bhangra", "Big Beat", "Breakbeat", "Chillout",
+    "Downtempo", "Dub", "EBM", "Eclectic", "Electro", "Electroclash", "Emo", "Experimental",
+    "Garage", "Global", "IDM", "Illbient", "Industro-Goth", "Jam Band", "Krautrock",
+    "Leftfield", "Lounge", "Math Rock", "New Romantic", "Nu-Breakz", "Post-Punk", "Post-Rock",
+    "Psytrance", "Shoegaze", "Space Rock", "Trop Rock", "World Music", "Neoclassical",
+    "Audiobook", "Audio Theatre", "Neue Deutsche Welle", "Podcast", "Indie Rock", "G-Funk",
+    "Dubstep", "Garage Rock", "Psybient",
 };
 
 // Reads the last 128 bytes of the file; false when the file cannot be read or is shorter.
@@ -70,7 +79,9 @@ std::string TrimTrailingPadding(std::string_view text) {
 }
 
 std::string FieldText(const TagBlock& block, std::size_t offset, std::size_t width) {
-  return TrimTrailingPadding(std::string_view(reinterpret_cast<const char*>(block.data()) + offset, width));
+  // Read fields are legacy text (Shift_JIS, Latin-1 or UTF-8); written ones are kept as set.
+  return tags::LegacyTextToCp932(
+      TrimTrailingPadding(std::string_view(reinterpret_cast<const char*>(block.data()) + offset, width)));
 }
 
 // At most `capacity` bytes of the text without cutting a double-byte character in two.

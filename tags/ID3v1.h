@@ -44,6 +44,7 @@ private:
   std::uint8_t genreID_ = 255;
 };
 
-// Number of entries in the genre table and the name of one (empty past the table).
-constexpr int ID3v1GenreCount = 148;
+// Number of entries in the genre table (0-191, with Winamp's extensions) and the name of one
+// (empty past the table).
+constexpr int ID3v1GenreCount = 192;
 std::string ID3v1GenreName(int index);

@@ -10,6 +10,8 @@
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
+#include "tags/ID3v1.h"
+#include "tags/LegacyText.h"
 #include "tags/TagBytes.h"
 
 namespace {
@@ -56,10 +58,14 @@ std::uint8_t Byte(std::string_view bytes, std::size_t index) {
 using tagbytes::TrimControl;
 
 // Single-byte text: trimmed, and ended at an inner zero byte (a terminator followed by
-// leftovers or further values). Deliberately not converted from Latin-1: Japanese taggers
-// write Shift_JIS bytes into frames flagged as Latin-1, and the program's text is code
-// page 932, so the bytes are taken as they are.
+// leftovers or further values).
 std::string PlainText(std::string_view bytes) { return std::string(tagbytes::TextBeforeZero(bytes)); }
+
+// Text of a frame flagged as Latin-1: Japanese taggers write Shift_JIS there, which is kept
+// as it is; real Latin-1 and UTF-8 are converted (LegacyTextToCp932).
+std::string LatinFlaggedText(std::string_view bytes) {
+  return std::string(TrimControl(tags::LegacyTextToCp932(tagbytes::TextBeforeZero(bytes))));
+}
 
 // Wide text as the program's text: byte-order marks dropped, a lone CR made CR LF.
 std::string WideText(std::u16string_view units) {
@@ -105,7 +111,7 @@ std::string DecodeWith(std::uint8_t encoding, std::string_view payload) {
     case Utf16WithBom: return WideText(Utf16Units(payload, false));
     case Utf16BigEndian: return WideText(Utf16Units(payload, true));
     case Utf8: return WideText(platform::Utf8ToUtf16(payload.substr(0, payload.find('\0'))));
-    default: return PlainText(payload);
+    default: return LatinFlaggedText(payload);
   }
 }
 
@@ -159,9 +165,43 @@ std::string FirstCharacters(const std::string& text, int count) {
   return text.substr(0, end);
 }
 
-std::string GenreWithoutNumber(const std::string& text) {
-  std::size_t close = text.rfind(')');
-  return close == std::string::npos ? text : text.substr(close + 1);
+// The name a genre reference stands for: a number of the ID3v1 table, "RX" or "CR"; empty
+// for anything else.
+std::string ReferencedGenre(std::string_view reference) {
+  if (reference == "RX") return "Remix";
+  if (reference == "CR") return "Cover";
+  if (reference.empty() || reference.size() > 3) return {};
+  int index = 0;
+  for (char c : reference) {
+    if (c < '0' || c > '9') return {};
+    index = index * 10 + (c - '0');
+  }
+  return ID3v1GenreName(index);
+}
+
+// The genre a content-type text shows: leading references "(13)", "(RX)", "(CR)" give their
+// name unless a refinement text follows them ("(13)Pop" gives "Pop", "((" stands for a
+// literal "("); a whole text that is a reference ("13", "RX") gives its name; any other
+// text is free text and stays as it is.
+std::string GenreName(const std::string& text) {
+  std::string_view rest = text;
+  std::string firstName;
+  bool referenced = false;
+  while (rest.size() >= 2 && rest[0] == '(' && rest[1] != '(') {
+    const std::size_t close = rest.find(')');
+    if (close == std::string_view::npos) break;
+    std::string name = ReferencedGenre(rest.substr(1, close - 1));
+    if (!referenced) firstName = std::move(name);
+    referenced = true;
+    rest.remove_prefix(close + 1);
+  }
+  if (rest.substr(0, 2) == "((") rest.remove_prefix(1);
+  if (!referenced) {
+    std::string name = ReferencedGenre(rest);
+    return name.empty() ? std::string(rest) : name;
+  }
+  std::string_view refinement = TrimControl(rest);
+  return refinement.empty() ? firstName : std::string(refinement);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -169,6 +209,7 @@ std::string GenreWithoutNumber(const std::string& text) {
 
 struct TagHeader {
   bool present = false;  // the file starts with "ID3"
+  std::int64_t start = 0;  // where the tag starts in the file
   std::uint8_t version = 0;
   std::uint8_t flags = 0;
   std::int64_t totalSize = 0;  // 0 when the file is shorter than the tag claims
@@ -180,10 +221,13 @@ struct TagHeader {
 };
 
 // False when the file cannot be read at all; a file of fewer than 10 bytes has no header.
-bool ReadTagHeader(platform::File& file, TagHeader& header) {
+// A tag inside the file starts at start and must end by limit (a chunk that holds it).
+bool ReadTagHeader(platform::File& file, TagHeader& header, std::int64_t start = 0, std::int64_t limit = -1) {
   header = TagHeader{};
+  header.start = start;
   header.fileSize = file.Size();
-  if (header.fileSize < 0 || !file.Seek(0)) return false;
+  if (header.fileSize < 0 || !file.Seek(start)) return false;
+  if (limit < 0 || limit > header.fileSize) limit = header.fileSize;
   std::uint8_t bytes[HeaderSize];
   if (file.Read(bytes, HeaderSize) != HeaderSize) return true;
   if (std::memcmp(bytes, "ID3", 3) != 0) return true;
@@ -192,13 +236,24 @@ bool ReadTagHeader(platform::File& file, TagHeader& header) {
   header.flags = bytes[5];
   std::int64_t total = std::int64_t{tagbytes::Syncsafe32At(bytes + 6)} + 10;
   if (header.flags & FooterFlag) total += 10;
-  header.totalSize = total <= header.fileSize ? total : 0;
+  header.totalSize = total <= limit - start ? total : 0;
   return true;
 }
 
 bool ReadTagHeader(const std::string& fileName, TagHeader& header) {
   platform::File file;
   return file.Open(fileName, platform::File::Mode::Read) && ReadTagHeader(file, header);
+}
+
+// A header at offset that reads as an ID3v2 tag: known version, syncsafe size, inside the file.
+std::int64_t TagSizeAt(platform::File& file, std::int64_t offset, std::int64_t fileSize) {
+  std::uint8_t bytes[HeaderSize];
+  if (!file.Seek(offset) || file.Read(bytes, HeaderSize) != HeaderSize) return 0;
+  if (std::memcmp(bytes, "ID3", 3) != 0 || bytes[3] < 2 || bytes[3] > 4) return 0;
+  if ((bytes[6] | bytes[7] | bytes[8] | bytes[9]) & 0x80) return 0;
+  std::int64_t total = std::int64_t{tagbytes::Syncsafe32At(bytes + 6)} + 10;
+  if (bytes[5] & FooterFlag) total += 10;
+  return total <= fileSize - offset ? total : 0;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -246,11 +301,46 @@ private:
 
 bool IsUpperLetter(char c) { return c >= 'A' && c <= 'Z'; }
 
+// The content description of a comment frame (encoding, language, description, text).
+std::u16string CommentDescription(std::string_view data) {
+  const std::uint8_t encoding = Byte(data, 0);
+  const std::string_view rest = data.substr(std::min<std::size_t>(4, data.size()));
+  if (encoding == Utf16WithBom || encoding == Utf16BigEndian) return Utf16Units(rest, encoding == Utf16BigEndian);
+  std::u16string description;
+  for (char c : rest.substr(0, rest.find('\0'))) description.push_back(static_cast<unsigned char>(c));
+  return description;
+}
+
+// How much a comment frame is the song's comment: iTunes keeps its own values in comment
+// frames described "iTunNORM", "iTunSMPB", "iTunes_CDDB_1" and so on, which are never the
+// comment; a frame without a description is the comment proper.
+enum class CommentRank { ITunesValue, Described, Plain };
+
+CommentRank RankComment(std::string_view data) {
+  const std::u16string description = CommentDescription(data);
+  if (description.empty()) return CommentRank::Plain;
+  if (description.starts_with(u"iTun")) return CommentRank::ITunesValue;
+  return CommentRank::Described;
+}
+
+// A later comment frame replaces the kept one unless it ranks lower; an iTunes value is
+// never kept.
+void OfferComment(std::string_view data, std::string& kept) {
+  const CommentRank rank = RankComment(data);
+  if (rank == CommentRank::ITunesValue) return;
+  if (kept.empty() || rank >= RankComment(kept)) kept.assign(data);
+}
+
 void OfferFrame(std::string_view id, std::string_view data, bool version22, FrameTexts& texts) {
   std::uint8_t encoding = Byte(data, 0);
   if (encoding > Utf8) return;
   for (std::size_t slot = 0; slot < SlotCount; ++slot) {
-    if (id == (version22 ? SlotIds[slot].v2 : SlotIds[slot].v3)) texts[slot].assign(data);
+    if (id != (version22 ? SlotIds[slot].v2 : SlotIds[slot].v3)) continue;
+    if (slot == CommentSlot) {
+      OfferComment(data, texts[slot]);
+    } else {
+      texts[slot].assign(data);
+    }
   }
 }
 
@@ -260,9 +350,10 @@ void ReadFrames(platform::File& file, const TagHeader& header, FrameTexts& texts
   const bool version22 = header.version == 2;
   const std::size_t frameHeaderSize = version22 ? 6 : 10;
   const std::size_t idSize = version22 ? 3 : 4;
-  TagWindow tag(file, header.totalSize);
-  std::int64_t pos = HeaderSize;
-  while (pos < header.totalSize) {
+  const std::int64_t tagEnd = header.start + header.totalSize;
+  TagWindow tag(file, tagEnd);
+  std::int64_t pos = header.start + static_cast<std::int64_t>(HeaderSize);
+  while (pos < tagEnd) {
     std::string_view frameHeader = tag.At(pos, frameHeaderSize);
     if (frameHeader.size() < frameHeaderSize || !IsUpperLetter(frameHeader[0])) break;
     const auto* raw = reinterpret_cast<const std::uint8_t*>(frameHeader.data());
@@ -274,7 +365,7 @@ void ReadFrames(platform::File& file, const TagHeader& header, FrameTexts& texts
     std::int64_t dataStart = pos + static_cast<std::int64_t>(frameHeaderSize);
     std::size_t wanted = std::min<std::size_t>(size, FrameDataLimit);
     std::size_t present = static_cast<std::size_t>(
-        std::max<std::int64_t>(0, std::min<std::int64_t>(wanted, header.totalSize - dataStart)));
+        std::max<std::int64_t>(0, std::min<std::int64_t>(wanted, tagEnd - dataStart)));
     std::string_view data = tag.At(dataStart, wanted);
     if (data.size() < present) break;  // the file could not be read
     if (!compressed) OfferFrame(id, data, version22, texts);
@@ -381,6 +472,18 @@ bool RebuildFile(const std::string& fileName, const std::string& newTag) {
 
 // -----------------------------------------------------------------------------------------
 
+std::int64_t EndOfID3v2TagsAt(platform::File& file, std::int64_t offset) {
+  // A few stacked tags are real; a file made of nothing but tiny tags is not worth more reads.
+  constexpr int MaxStackedTags = 16;
+  const std::int64_t fileSize = file.Size();
+  for (int i = 0; i < MaxStackedTags && offset >= 0 && offset < fileSize; ++i) {
+    const std::int64_t size = TagSizeAt(file, offset, fileSize);
+    if (size == 0) break;
+    offset += size;
+  }
+  return offset;
+}
+
 TID3v2::TID3v2() { Clear(); }
 
 void TID3v2::Clear() {
@@ -424,9 +527,18 @@ const PropertyTable& TID3v2::Properties() const {
 
 void TID3v2::ClearFields() { Clear(); }
 
-bool TID3v2::ReadFrom(platform::File& file) {
+bool TID3v2::ReadFrom(platform::File& file) { return ReadAt(file, 0, -1); }
+
+bool TID3v2::LoadFromRange(platform::File& file, std::int64_t offset, std::int64_t length) {
+  ClearFields();
+  if (offset >= 0 && length >= 0 && ReadAt(file, offset, offset + length) && !file.ReadFailed()) return true;
+  ClearFields();
+  return false;
+}
+
+bool TID3v2::ReadAt(platform::File& file, std::int64_t start, std::int64_t limit) {
   TagHeader header;
-  if (!ReadTagHeader(file, header) || !header.present) return false;
+  if (!ReadTagHeader(file, header, start, limit) || !header.present) return false;
   exists_ = true;
   versionID_ = header.version;
   size_ = static_cast<std::int32_t>(header.totalSize);
@@ -450,7 +562,7 @@ void TID3v2::FillFromFrames(const std::array<std::string, 18>& texts) {
   track_ = static_cast<std::uint16_t>(PlainNumberOrZero(std::string_view(trackString_).substr(0, trackString_.find('/'))));
   year_ = DecodeText(texts[YearSlot]);
   if (year_.empty()) year_ = FirstCharacters(DecodeText(texts[RecordingTimeSlot]), 4);
-  genre_ = GenreWithoutNumber(DecodeText(texts[GenreSlot]));
+  genre_ = GenreName(DecodeText(texts[GenreSlot]));
   comment_ = ExtractLongText(texts[CommentSlot], true);
   composer_ = DecodeText(texts[ComposerSlot]);
   encoder_ = DecodeText(texts[EncoderSlot]);

@@ -14,6 +14,10 @@ public:
   bool StripFromFile(const std::string& fileName) override;
   bool WriteToFile(const std::string& fileName) override;
 
+  // Reads a tag that starts at offset inside the file and lies within length bytes (a
+  // chunk of a container); the same as LoadFrom otherwise.
+  bool LoadFromRange(platform::File& file, std::int64_t offset, std::int64_t length);
+
   bool Exists() const { return exists_; }
   std::uint8_t VersionID() const { return versionID_; }
   // Total tag size in bytes (header, frames, padding, footer); 0 when there is none.
@@ -49,6 +53,8 @@ public:
 
 private:
   bool ReadFrom(platform::File& file) override;
+  // The tag at start, which must end by limit (-1: the end of the file).
+  bool ReadAt(platform::File& file, std::int64_t start, std::int64_t limit);
   void ClearFields() override;
   void Clear();
   // Sets the text properties from the raw frame data of the 18 known frame slots.
@@ -62,3 +68,8 @@ private:
   std::string trackString_, year_, genre_, comment_, composer_, encoder_, copyright_,
       language_, link_, lyrics_;
 };
+
+// The position after the ID3v2 tags that directly follow one another from offset on (some
+// taggers put a new tag in front of the file without removing the old one): offset itself
+// when no tag starts there. Only tags that lie wholly inside the file count.
+std::int64_t EndOfID3v2TagsAt(platform::File& file, std::int64_t offset);

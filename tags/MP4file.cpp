@@ -11,6 +11,7 @@
 #include "platform/File.h"
 #include "text/jconvert.h"
 #include "text/jconvertex.h"
+#include "tags/ID3v1.h"
 #include "tags/TagBytes.h"
 
 namespace {
@@ -192,7 +193,9 @@ private:
   }
 
   // Reads the item's first data atom. Only that atom is consumed: whatever follows it inside
-  // the item is read as further atoms of the item's level.
+  // the item is read as further atoms of the item's level. A data atom whose size is 0 (or
+  // too small for its header) or runs past the item is broken: the item gives nothing, and
+  // the walk goes on after it.
   void ReadItem(const std::string& name, std::int64_t payload) {
     std::int64_t payloadStart = file_.Position();
     if (payload < DataAtomHeaderSize) {
@@ -204,7 +207,12 @@ private:
       SkipTo(fileSize_);
       return;
     }
-    std::int64_t valueLength = static_cast<std::int64_t>(Be32At(header)) - DataAtomHeaderSize;
+    const std::uint32_t dataSize = Be32At(header);
+    if (dataSize < DataAtomHeaderSize || static_cast<std::int64_t>(dataSize) > payload) {
+      SkipTo(payloadStart + payload);
+      return;
+    }
+    std::int64_t valueLength = static_cast<std::int64_t>(dataSize) - DataAtomHeaderSize;
     if (valueLength < 0) valueLength = 0;
     int valueType = header[11];
     std::int64_t valueStart = file_.Position();
@@ -349,8 +357,7 @@ void TMP4file::CopyPropertiesFromRawValues() {
   album_ = wide("ALB");
   artist_ = wide("ART");
   year_ = wide("DAY");
-  std::string genreCode = RawValue("GNRE");
-  genre_ = platform::Cp932ToUtf16(genreCode.empty() ? RawValue("GEN") : genreCode);
+  genre_ = platform::Cp932ToUtf16(GenreText());
   title_ = wide("NAM");
   comment_ = CrToCrLf(wide("CMT"));
   track_ = DecimalOrZero(RawValue("TRKN"));
@@ -358,6 +365,15 @@ void TMP4file::CopyPropertiesFromRawValues() {
   encoder_ = wide("TOO");
   composer_ = wide("WRT");
   lyrics_ = CrToCrLf(wide("LYR"));
+}
+
+std::string TMP4file::GenreText() const {
+  // A genre code is the ID3v1 genre number plus one; a code outside the table shows as it is.
+  const std::string code = RawValue("GNRE");
+  if (code.empty()) return RawValue("GEN");
+  const std::int32_t number = DecimalOrZero(code);
+  const std::string name = ID3v1GenreName(number - 1);
+  return name.empty() ? code : name;
 }
 
 void TMP4file::SetPlayingTime(long double seconds) {

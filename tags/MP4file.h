@@ -43,6 +43,8 @@ private:
 
   void Clear();
   void CopyPropertiesFromRawValues();
+  // The genre: the name of the genre code item, or the genre text item without one.
+  std::string GenreText() const;
   void SetPlayingTime(long double seconds);
 
   std::int32_t sampleRate_ = 0;

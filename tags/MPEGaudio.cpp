@@ -270,6 +270,7 @@ void TMPEGaudio::Clear() {
 
 void TMPEGaudio::ClearStream() {
   fileLength_ = 0;
+  streamStart_ = 0;
   vbr_ = VBRData{};
   frame_ = FrameData{};
   endVendor_.clear();
@@ -324,7 +325,8 @@ bool TMPEGaudio::ReadStream(platform::File& file) {
   if (size < 0) return false;
   fileLength_ = size;
 
-  const std::int64_t tagSize = id3v2_->Size();
+  const std::int64_t tagSize = id3v2_->Size() > 0 ? EndOfID3v2TagsAt(file, id3v2_->Size()) : 0;
+  streamStart_ = tagSize;
   std::array<std::uint8_t, BlockSize> block;
   if (!file.Seek(tagSize)) return false;
   std::size_t got = file.Read(block.data(), BlockSize);
@@ -347,7 +349,7 @@ bool TMPEGaudio::ReadStream(platform::File& file) {
 
 std::int64_t TMPEGaudio::AudioBytes() const {
   const std::int64_t id3v1Size = id3v1_->Exists() ? ID3v1TagSize : 0;
-  return fileLength_ - id3v2_->Size() - id3v1Size - frame_.FrameOffset;
+  return fileLength_ - streamStart_ - id3v1Size - frame_.FrameOffset;
 }
 
 std::int32_t TMPEGaudio::FileLength() const {

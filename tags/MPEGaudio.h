@@ -123,6 +123,8 @@ private:
   std::unique_ptr<TID3v1> id3v1_;
   std::unique_ptr<TID3v2> id3v2_;
   std::int64_t fileLength_ = 0;
+  // Where the audio starts: after the ID3v2 tag and any further tag right behind it.
+  std::int64_t streamStart_ = 0;
   VBRData vbr_;
   FrameData frame_;
   std::string endVendor_;

@@ -16,6 +16,24 @@ constexpr double SampleRate = 44100.0;
 
 using tagbytes::Le32At;
 
+// Heads of containers that other readers know; their byte 1 can pass for a version 4 to 6
+// stream ("FORM" for one), so such a file is never taken for Musepack.
+bool StartsLikeAnotherContainer(const std::uint8_t* bytes) {
+  static constexpr std::uint8_t AsfHeaderGuid[12] = {0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66,
+                                                      0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA};
+  for (const char* signature : {"FORM", "RIFF", "RF64", "OggS", "fLaC", "MAC "}) {
+    if (std::memcmp(bytes, signature, 4) == 0) return true;
+  }
+  return std::memcmp(bytes, AsfHeaderGuid, sizeof AsfHeaderGuid) == 0;
+}
+
+// Bit rates, in kbit/s, that a version 4 to 6 stream can have; a header whose frame count
+// and the file's size give a rate outside them does not describe this file.
+constexpr double LowestPlausibleRate = 8.0;
+constexpr double HighestPlausibleRate = 1000.0;
+// A rate stored in the header must agree with the size-based one within this factor.
+constexpr double StoredRateMargin = 2.0;
+
 const char* ChannelModeName(std::uint8_t id) {
   static const char* const names[] = {"Unknown", "Stereo", "Joint Stereo"};
   return id < std::size(names) ? names[id] : "Unknown";
@@ -103,7 +121,8 @@ void TMPEGplus::ClearFields() { Clear(); }
 bool TMPEGplus::ReadFrom(platform::File& file) {
   TMPEGplusHeader header;
   if (id3v2_->LoadFrom(file)) header.id3v2Size = id3v2_->Size();
-  if (!ReadStreamHeader(file, header) || header.fileSize <= 0 || DecodeStreamVersion(header) == 0) {
+  if (!ReadStreamHeader(file, header) || header.fileSize <= 0 || DecodeStreamVersion(header) == 0 ||
+      StartsLikeAnotherContainer(header.bytes)) {
     Clear();
     return false;
   }
@@ -116,7 +135,26 @@ bool TMPEGplus::ReadFrom(platform::File& file) {
   profileID_ = DecodeProfile(header);
   id3v1_->LoadFrom(file);
   apeTag_->LoadFrom(file);
+  if (streamVersion_ != 7 && !SizeAgreesWithHeader()) {
+    Clear();
+    return false;
+  }
   return true;
+}
+
+bool TMPEGplus::SizeAgreesWithHeader() const {
+  if (frameCount_ <= 0) return false;
+  const double rate = SizeBasedBitRate();
+  if (rate < LowestPlausibleRate || rate > HighestPlausibleRate) return false;
+  if (headerBitRate_ == 0) return true;
+  return rate * StoredRateMargin >= headerBitRate_ && rate <= headerBitRate_ * StoredRateMargin;
+}
+
+double TMPEGplus::SizeBasedBitRate() const {
+  if (frameCount_ <= 0) return 0.0;
+  std::int64_t audioBytes = static_cast<std::int64_t>(fileSize_) - id3v2_->Size() - apeTag_->Size();
+  if (id3v1_->Exists()) audioBytes -= 128;
+  return static_cast<double>(audioBytes) * 8.0 * 44.1 / frameCount_ / FrameSamples;
 }
 
 std::string TMPEGplus::ChannelMode() const { return ChannelModeName(channelModeID_); }
@@ -126,9 +164,7 @@ std::string TMPEGplus::Profile() const { return ProfileName(profileID_); }
 std::uint16_t TMPEGplus::BitRate() const {
   if (headerBitRate_ != 0) return headerBitRate_;
   if (frameCount_ <= 0) return 0;
-  std::int64_t audioBytes = static_cast<std::int64_t>(fileSize_) - id3v2_->Size() - apeTag_->Size();
-  if (id3v1_->Exists()) audioBytes -= 128;
-  const double rate = std::nearbyint(static_cast<double>(audioBytes) * 8.0 * 44.1 / frameCount_ / FrameSamples);
+  const double rate = std::nearbyint(SizeBasedBitRate());
   // A rate outside the 16-bit range is capped rather than wrapped, so that it still
   // counts as corrupted.
   return static_cast<std::uint16_t>(std::clamp(rate, 0.0, 65535.0));

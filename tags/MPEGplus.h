@@ -1,6 +1,7 @@
 #pragma once
 // Musepack files (stream versions 4 to 7): the stream header after the ID3v2 tag, with the
-// ID3v1, ID3v2 and APE tags the file carries. FileFormat stays "unknown".
+// ID3v1, ID3v2 and APE tags the file carries. FileFormat stays "unknown". Version 7 needs its
+// "MP+" signature; versions 4 to 6, which have none, need a header that fits the file.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -50,6 +51,11 @@ public:
 
 private:
   bool ReadFrom(platform::File& file) override;
+  // Bit rate in kbit/s of the audio bytes (the file without its tags) over the frame count.
+  double SizeBasedBitRate() const;
+  // A version 4 to 6 header is taken only when its frame count and the file's size give a
+  // plausible bit rate that also agrees with a rate the header stores.
+  bool SizeAgreesWithHeader() const;
   void ClearFields() override;
   void Clear();
 

@@ -10,6 +10,7 @@
 #include "platform/CodePage.h"
 #include "platform/File.h"
 #include "tags/TagBytes.h"
+#include "tags/VorbisComment.h"
 
 namespace {
 
@@ -21,20 +22,9 @@ constexpr std::size_t SegmentTableOffset = 27;
 constexpr std::size_t GranuleOffset = 6;
 constexpr std::size_t IdentificationSize = 30;
 constexpr std::size_t PacketSignatureSize = 7;
-// Comment entries count with their first bytes only.
-constexpr std::size_t CommentCut = 250;
 // The end-of-file search for the last page covers 50 blocks of 241 bytes plus 10.
 constexpr std::int64_t LastPageSearchSpan = 50 * 241 + 10;
 constexpr std::int64_t LastPageSearchTail = 10;
-
-enum Entry {
-  VendorEntry, TitleEntry, ArtistEntry, AlbumEntry, TrackEntry, DateEntry, GenreEntry,
-  CommentEntry, PerformerEntry, DescriptionEntry, EntryCount
-};
-
-constexpr const char* FieldNames[EntryCount] = {
-    nullptr, "TITLE", "ARTIST", "ALBUM", "TRACKNUMBER", "DATE", "GENRE", "COMMENT", "PERFORMER", "DESCRIPTION",
-};
 
 struct FileInfo {
   std::int64_t fileSize = 0;
@@ -43,7 +33,7 @@ struct FileInfo {
   std::uint32_t sampleRate = 0;
   std::int32_t bitRateNominal = 0;
   std::int32_t samples = 0;
-  std::array<std::string, EntryCount> entries;
+  VorbisCommentFields comments;
 };
 
 using tagbytes::Le32At;
@@ -73,31 +63,11 @@ std::int32_t LeadingTagSize(platform::File& file, std::int64_t fileSize) {
 
 }  // namespace
 
-std::u16string TOggVorbis::DecodeCommentUtf8(std::string_view bytes) {
-  return platform::Utf8ToUtf16(bytes, platform::Utf8Malformed::End, platform::Utf8Sequences::TwoOrThreeBytes);
-}
+std::u16string TOggVorbis::DecodeCommentUtf8(std::string_view bytes) { return VorbisCommentFields::DecodeUtf8(bytes); }
 
-std::int32_t TOggVorbis::TrackFromText(std::string_view text) {
-  std::size_t slash = text.find('/');
-  return tagbytes::WholeDecimalOrZero(slash == std::string_view::npos ? text : text.substr(0, slash));
-}
+std::int32_t TOggVorbis::TrackFromText(std::string_view text) { return VorbisCommentFields::TrackFromText(text); }
 
 namespace {
-
-void StoreCommentField(const std::string& text, FileInfo& info) {
-  std::size_t equals = text.find('=');
-  if (equals == std::string::npos) {
-    if (info.entries[VendorEntry].empty()) info.entries[VendorEntry] = text;
-    return;
-  }
-  const std::string_view name = std::string_view(text).substr(0, equals);
-  for (int entry = TitleEntry; entry < EntryCount; ++entry) {
-    if (platform::SameTextIgnoringAsciiCase(name, FieldNames[entry])) {
-      info.entries[entry] = platform::Utf16ToCp932(TOggVorbis::DecodeCommentUtf8(tagbytes::Trimmed(std::string_view(text).substr(equals + 1))));
-      return;
-    }
-  }
-}
 
 // The comment packet, reassembled from the segments of the pages it spans: a packet goes on
 // while its lacing values are 255, into the next page when that page is flagged as
@@ -195,34 +165,6 @@ private:
   bool ended_ = false;
 };
 
-// One length-prefixed comment string, cut to its first bytes. False when the packet has no
-// room left for the length.
-bool ReadCommentEntry(PacketReader& packet, FileInfo& info) {
-  std::uint8_t lengthBytes[4];
-  if (packet.Read(lengthBytes, sizeof lengthBytes) < sizeof lengthBytes) return false;
-  const std::uint32_t length = Le32At(lengthBytes);
-  std::uint8_t text[CommentCut];
-  const std::size_t kept = length < CommentCut ? length : CommentCut;
-  packet.Read(text, kept);
-  if (kept < CommentCut) std::memset(text + kept, 0, CommentCut - kept);
-  // Deliberate: only the first 250 bytes of an entry count; a longer title is cut there.
-  StoreCommentField(tagbytes::Trimmed(std::string_view(reinterpret_cast<const char*>(text), CommentCut)), info);
-  packet.Skip(length - kept);
-  return true;
-}
-
-// The vendor string, the count of comments, then the comments; the count can never make the
-// loop outlast the packet, as every comment takes at least its 4-byte length.
-void ReadCommentFields(PacketReader& packet, FileInfo& info) {
-  if (!ReadCommentEntry(packet, info)) return;
-  std::uint8_t countBytes[4];
-  packet.Read(countBytes, sizeof countBytes);
-  const std::uint32_t count = Le32At(countBytes);
-  for (std::uint32_t i = 0; i < count; ++i) {
-    if (!ReadCommentEntry(packet, info)) return;
-  }
-}
-
 // The granule position of the last page whose header starts in the final stretch of the file,
 // searched backwards from 10 bytes before the end; 0 when there is none.
 std::int32_t LastGranulePosition(platform::File& file, std::int64_t fileSize) {
@@ -266,7 +208,7 @@ bool ReadStreamInfo(platform::File& file, FileInfo& info) {
   PacketReader comments(file, info.fileSize, secondPageAt);
   std::uint8_t signature[PacketSignatureSize];
   comments.Read(signature, sizeof signature);
-  if (HasPacketSignature(signature, 3)) ReadCommentFields(comments, info);
+  if (HasPacketSignature(signature, 3)) info.comments.ReadFrom(comments);
 
   info.samples = LastGranulePosition(file, info.fileSize);
   return true;
@@ -305,17 +247,15 @@ bool TOggVorbis::ReadFrom(platform::File& file) {
   channelModeID_ = info.channels;
   sampleRate_ = info.sampleRate;
   bitRateNominal_ = RoundToWord(info.bitRateNominal / 1000.0);
-  const auto& e = info.entries;
-  title_ = e[TitleEntry];
-  artist_ = e[ArtistEntry].empty() ? e[PerformerEntry] : e[ArtistEntry];
-  album_ = e[AlbumEntry];
-  // Deliberate: the track number keeps only its low 8 bits (300 reads as 44), as the song
-  // list has always shown it for Ogg files.
-  track_ = static_cast<std::uint16_t>(TOggVorbis::TrackFromText(e[TrackEntry]) & 0xFF);
-  date_ = e[DateEntry];
-  genre_ = e[GenreEntry];
-  comment_ = e[CommentEntry].empty() ? e[DescriptionEntry] : e[CommentEntry];
-  vendor_ = e[VendorEntry];
+  VorbisCommentValues values = info.comments.Values();
+  title_ = std::move(values.title);
+  artist_ = std::move(values.artist);
+  album_ = std::move(values.album);
+  track_ = values.track;
+  date_ = std::move(values.date);
+  genre_ = std::move(values.genre);
+  comment_ = std::move(values.comment);
+  vendor_ = std::move(values.vendor);
   SetFileFormat("OggVorbis");
   return true;
 }

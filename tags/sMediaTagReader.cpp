@@ -6,6 +6,7 @@
 #include "platform/File.h"
 #include "platform/Wildcard.h"
 #include "tags/AACfile.h"
+#include "tags/AIFFfile.h"
 #include "tags/CDAtrack.h"
 #include "tags/FLACfile.h"
 #include "tags/MP4file.h"
@@ -33,7 +34,15 @@ enum ReaderSlot : std::size_t {
   TwinVQSlot,
   WAVfileSlot,
   CDAtrackSlot,
+  AIFFfileSlot,
 };
+
+// The order in which the fixed slots are tried: the AIFF reader, which recognises its files
+// by their content alone, comes before the readers that accept any file with a tag.
+constexpr ReaderSlot ProbeOrder[] = {WMAfileSlot, AIFFfileSlot, MPEGaudioSlot, MPEGplusSlot, MP4fileSlot,
+                                     OggVorbisSlot, MonkeySlot, AACfileSlot, FLACfileSlot, TwinVQSlot,
+                                     WAVfileSlot, CDAtrackSlot};
+static_assert(std::size(ProbeOrder) == TsMediaTagReader::ReaderSlotCount - 1);
 
 struct ExtensionRule {
   std::string_view patterns;
@@ -45,7 +54,7 @@ constexpr ExtensionRule ExtensionRules[] = {
     {"*.aac", AACfileSlot},      {"*.ape", MonkeySlot},         {"*.cda", CDAtrackSlot},
     {"*.flac;*.fla", FLACfileSlot}, {"*.ogg", OggVorbisSlot},   {"*.vqf;*.svf", TwinVQSlot},
     {"*.wav", WAVfileSlot},      {"*.asf;*.wma", WMAfileSlot}, {"*.mp?;*.rmp", MPEGaudioSlot},
-    {"*.m4a", MP4fileSlot},
+    {"*.m4a", MP4fileSlot},        {"*.aif;*.aiff;*.aifc", AIFFfileSlot},
 };
 
 constexpr std::string_view EmbeddedTagNames[] = {"ID3v2", "ID3v1", "APEtag"};
@@ -193,6 +202,7 @@ const TsMediaTagReader::ReaderClassTable& TsMediaTagReader::StandardReaderClasse
     slots[TwinVQSlot] = &CreateReader<TTwinVQ>;
     slots[WAVfileSlot] = &CreateReader<TWAVfile>;
     slots[CDAtrackSlot] = &CreateReader<TCDAtrack>;
+    slots[AIFFfileSlot] = &CreateReader<TAIFFfile>;
     return slots;
   }();
   return table;
@@ -229,7 +239,7 @@ bool TsMediaTagReader::Open(const std::string& fileName) {
   };
   // The extension's class first; when it refuses, it is tried again in its fixed slot.
   if (tryClass(ExtensionClass(fileName, classes_))) return true;
-  for (std::size_t slot = 1; slot < ReaderSlotCount; ++slot) {
+  for (ReaderSlot slot : ProbeOrder) {
     if (tryClass(classes_[slot])) return true;
   }
   return false;

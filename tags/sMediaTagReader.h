@@ -12,13 +12,14 @@
 
 class TsMediaTagReader {
 public:
-  static constexpr std::size_t ReaderSlotCount = 12;
+  static constexpr std::size_t ReaderSlotCount = 13;
   using ReaderClassTable = std::array<ReaderFactory, ReaderSlotCount>;
 
   // A dispatcher over the program's reader classes.
   TsMediaTagReader();
-  // A dispatcher over other reader classes (tests): slots 1 to 11 of classes are its fixed
-  // slots, slot 0 is not used. The table must outlive the dispatcher.
+  // A dispatcher over other reader classes (tests): slots 1 to 12 of classes are its fixed
+  // slots (tried in the order 1, 12, 2 to 11), slot 0 is not used. The table must outlive
+  // the dispatcher.
   explicit TsMediaTagReader(const ReaderClassTable& classes);
   ~TsMediaTagReader() = default;
   TsMediaTagReader(const TsMediaTagReader&) = delete;
@@ -44,7 +45,7 @@ public:
   // The reader that accepted the last opened file; null when none.
   TsMediaTag* Current() const { return current_.get(); }
 
-  // The program's reader classes: slot 0 empty, slots 1 to 11 the fixed readers.
+  // The program's reader classes: slot 0 empty, slots 1 to 12 the fixed readers.
   static const ReaderClassTable& StandardReaderClasses();
   // The class that the file name's extension chooses among the fixed slots of classes;
   // null when no extension pattern matches. It depends on the name alone: a name that

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
+#include "platform/CodePage.h"
+#include "platform/File.h"
+#include "tags/sMediaTagReader.h"
 
 namespace {
 
@@ -30,6 +34,12 @@ Bytes StreamInfo(std::uint32_t sampleRate, unsigned channels, unsigned bitsPerSa
       .Be24(0)
       .Be64(packed)
       .Fill(16);  // MD5
+}
+
+std::string Write(TempDir& dir, const std::string& name, const Bytes& bytes) {
+  const std::string path = dir.File(name);
+  WriteBytes(path, bytes.str());
+  return path;
 }
 
 class FLACfileTest : public ::testing::Test {
@@ -143,11 +153,18 @@ TEST_F(FLACfileTest, PublishedPropertiesInOrder) {
   std::vector<std::string> names;
   for (const auto& p : flac_.Properties()) names.push_back(p.name);
   const std::vector<std::string> expected = {"FileFormat", "Channels", "SampleRate", "BitsPerSample", "FileLength",
-                                             "Samples", "ID3v1", "ID3v2", "Valid", "Duration", "Ratio"};
+                                             "Samples", "ID3v1", "ID3v2", "Valid", "Duration", "Ratio",
+                                             "Title", "Artist", "Album", "Track", "Date", "Genre", "Comment", "Vendor"};
   EXPECT_EQ(names, expected);
   EXPECT_EQ(flac_.FindProperty("ID3v1")->kind, PropKind::Object);
   EXPECT_EQ(flac_.FindProperty("Ratio")->kind, PropKind::Double);
-  for (const auto& p : flac_.Properties()) EXPECT_FALSE(p.set) << p.name;
+  EXPECT_EQ(flac_.FindProperty("Track")->kind, PropKind::Word);
+  // The comment values can be changed in memory, as those of the Ogg Vorbis reader.
+  for (const auto& p : flac_.Properties()) {
+    const bool settable = p.name == "Title" || p.name == "Artist" || p.name == "Album" || p.name == "Track" ||
+                          p.name == "Date" || p.name == "Genre" || p.name == "Comment";
+    EXPECT_EQ(static_cast<bool>(p.set), settable) << p.name;
+  }
 }
 
 // Made by: ffmpeg -f lavfi -i sine=f=440:d=0.5:r=8000 -ac 2 short.wav
@@ -164,7 +181,122 @@ TEST(FLACfileRealTest, FileMadeByFlac) {
   EXPECT_DOUBLE_EQ(flac.Duration(), 0.5);
   EXPECT_EQ(flac.FileLength(), static_cast<std::int32_t>(std::filesystem::file_size(path)));
   EXPECT_DOUBLE_EQ(flac.Ratio(), flac.FileLength() / 16000.0 * 100);
-  EXPECT_EQ(flac.ID3v2()->Title(), "");  // the Vorbis comment is not read
+  EXPECT_EQ(flac.ID3v2()->Title(), "");
+  EXPECT_EQ(flac.Title(), "Sine Title");
+  EXPECT_EQ(flac.Vendor().substr(0, 9), "reference");
+}
+
+// ---- Vorbis comments ---------------------------------------------------------------------
+
+// The signature and STREAMINFO of a 1000-sample stream, with more metadata blocks to come.
+Bytes OpenStreamInfo() {
+  std::string bytes = StreamInfo(44100, 2, 16, 1000).str();
+  bytes[4] = 0;  // not the last block
+  return Bytes().Text(bytes);
+}
+
+Bytes MetadataBlock(int type, const Bytes& payload, bool last = false, std::uint32_t declared = 0xFFFFFFFF) {
+  const std::uint32_t size = declared == 0xFFFFFFFF ? static_cast<std::uint32_t>(payload.size()) : declared;
+  return Bytes().U8(type | (last ? 0x80 : 0)).Be24(size).Append(payload);
+}
+
+// A VORBIS_COMMENT payload: vendor string, count, entries (little-endian lengths).
+Bytes Comments(std::string_view vendor, std::initializer_list<std::string_view> entries) {
+  Bytes b;
+  b.Le32(static_cast<std::uint32_t>(vendor.size())).Text(vendor).Le32(static_cast<std::uint32_t>(entries.size()));
+  for (std::string_view entry : entries) b.Le32(static_cast<std::uint32_t>(entry.size())).Text(entry);
+  return b;
+}
+
+constexpr int Padding = 1, Application = 2, SeekTable = 3, VorbisComment = 4, Picture = 6;
+
+// Made by: flac --no-padding from a 0.05 s sine, then
+//   metaflac --set-tag=TITLE=Commented --set-tag=ARTIST=Singer --set-tag=TRACKNUMBER=4/9
+TEST(FLACfileRealTest, FileTaggedByMetaflac) {
+  TsMediaTagReader reader;
+  ASSERT_TRUE(reader.Open(std::string(LYRIMATE_TEST_DATA) + "/flac-metaflac.flac"));
+  EXPECT_EQ(reader.GetValue("Title"), "Commented");
+  EXPECT_EQ(reader.GetValue("Artist"), "Singer");
+  EXPECT_EQ(reader.GetValue("Track"), "4");
+  EXPECT_EQ(reader.GetValue("Vendor").substr(0, 17), "reference libFLAC");
+  EXPECT_EQ(reader.GetValue("Duration"), "0.05");
+}
+
+TEST_F(FLACfileTest, VorbisCommentsMapAsForOggVorbis) {
+  ASSERT_TRUE(Load(Bytes()
+                       .Append(OpenStreamInfo())
+                       .Append(MetadataBlock(SeekTable, Bytes().Fill(18)))
+                       .Append(MetadataBlock(VorbisComment,
+                                             Comments("reference libFLAC 1.4.2",
+                                                      {"TITLE=First", "title=Second", "PERFORMER=Player",
+                                                       "ALBUM=\xE6\x97\xA5\xE6\x9C\xAC", "TRACKNUMBER=300/12",
+                                                       "DATE=2004-05-06", "GENRE=Jazz", "DESCRIPTION=Described",
+                                                       "UNKNOWN=x", "noequals"})))
+                       .Append(MetadataBlock(Padding, Bytes().Fill(100), true))
+                       .Append(Bytes().Fill(200, 0xFF))));
+  EXPECT_EQ(flac_.Title(), "Second");  // a later value replaces an earlier one
+  EXPECT_EQ(flac_.Artist(), "Player");  // PERFORMER without ARTIST
+  EXPECT_EQ(flac_.Album(), platform::Sjis("日本"));
+  EXPECT_EQ(flac_.Track(), 300 & 0xFF);  // the Ogg reader's low 8 bits
+  EXPECT_EQ(flac_.Date(), "2004-05-06");
+  EXPECT_EQ(flac_.Genre(), "Jazz");
+  EXPECT_EQ(flac_.Comment(), "Described");
+  EXPECT_EQ(flac_.Vendor(), "reference libFLAC 1.4.2");
+  EXPECT_EQ(flac_.Samples(), 1000);  // the stream information is unchanged
+}
+
+TEST_F(FLACfileTest, PicturesOfAnySizeAreSkipped) {
+  // The largest block a FLAC file can hold, as a hole in a sparse file, before the comments.
+  constexpr std::uint32_t Largest = 0xFFFFFF;
+  const std::string head = Bytes().Append(OpenStreamInfo()).U8(Picture).Be24(Largest).str();
+  WriteBytes(path_, head);
+  std::filesystem::resize_file(path_, head.size() + Largest);
+  const Bytes tail = Bytes()
+                         .Append(MetadataBlock(Application, Bytes().Text("abcd").Fill(4000)))
+                         .Append(MetadataBlock(VorbisComment, Comments("v", {"ARTIST=After the picture"}), true));
+  {
+    std::ofstream out(path_, std::ios::binary | std::ios::app);
+    out << tail.str();
+  }
+  ASSERT_TRUE(flac_.LoadFromFile(path_));
+  EXPECT_EQ(flac_.Artist(), "After the picture");
+}
+
+TEST_F(FLACfileTest, CommentBlocksThatLieOrAreMissing) {
+  struct Case {
+    const char* what;
+    Bytes blocks;
+    const char* title;
+  };
+  const Case cases[] = {
+      {"no comment block", MetadataBlock(Padding, Bytes().Fill(10), true).Append(MetadataBlock(VorbisComment, Comments("v", {"TITLE=after last"}))), ""},
+      {"count larger than the block", MetadataBlock(VorbisComment, Bytes().Le32(1).Text("v").Le32(1000000).Le32(7).Text("TITLE=t")), "t"},
+      {"entry length past the block", MetadataBlock(VorbisComment, Bytes().Le32(1).Text("v").Le32(1).Le32(0xFFFFFFF0).Text("TITLE=cut")), "cut"},
+      {"block past the end of the file", MetadataBlock(VorbisComment, Comments("v", {"TITLE=short"}), true, 0xFFFFFF), "short"},
+      {"picture claiming more than the file", MetadataBlock(Picture, Bytes().Fill(10), false, 0xFFFFFF), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(Load(Bytes().Append(OpenStreamInfo()).Append(c.blocks)));
+    EXPECT_EQ(flac_.Title(), c.title);
+  }
+}
+
+TEST_F(FLACfileTest, Id3v2TagsInFrontAreSkippedAndAnswerWhatTheCommentsLeaveEmpty) {
+  const Bytes frame = Bytes().Text("TYER").Be32(5).Be16(0).U8(0).Text("1999");
+  const Bytes tag = Bytes().Text("ID3").U8(3).U8(0).U8(0).Syncsafe32(static_cast<std::uint32_t>(frame.size() + 50)).Append(frame).Fill(50);
+  const Bytes flac = Bytes().Append(OpenStreamInfo()).Append(MetadataBlock(VorbisComment, Comments("v", {"TITLE=Vorbis"}), true));
+  const std::string path = dir_.File("tagged.flac");
+  WriteBytes(path, Bytes().Append(tag).Append(tag).Append(flac).str());
+  TsMediaTagReader reader;
+  ASSERT_TRUE(reader.Open(path));
+  EXPECT_EQ(reader.GetValue("FileFormat"), "FRAC");
+  EXPECT_EQ(reader.GetValue("Samples"), "1000");
+  EXPECT_EQ(reader.GetValue("Title"), "Vorbis");
+  EXPECT_EQ(reader.GetValue("Year"), "1999");
+  // A signature that does not follow the tags is refused, and clears what the tag gave.
+  ASSERT_FALSE(flac_.LoadFromFile(Write(dir_, "bad.flac", Bytes().Append(tag).Text("xxxx").Append(flac))));
+  EXPECT_FALSE(flac_.ID3v2()->Exists());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "ID3v1Builders.h"
 #include "TestSupport.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -154,6 +155,20 @@ TEST(ID3v1Read, FailedReadAfterAGoodOneLeavesTheClearedState) {
   ExpectCleared(tag);
 }
 
+TEST(ID3v1Read, ShiftJisStaysLatin1AndUtf8AreConverted) {
+  TempDir dir;
+  TID3v1 tag;
+  ASSERT_TRUE(tag.LoadFromFile(TaggedFile(dir, Id3v1Fields()
+                                                   .Title(platform::Sjis("日本語の歌"))
+                                                   .Artist("Beyonc\xE9")
+                                                   .Album("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E")
+                                                   .Comment("\xC3\xBD"))));
+  EXPECT_EQ(tag.Title(), platform::Sjis("日本語の歌"));
+  EXPECT_EQ(tag.Artist(), "Beyonc?");
+  EXPECT_EQ(tag.Album(), platform::Sjis("日本語"));
+  EXPECT_EQ(tag.Comment(), "\xC3\xBD");  // Shift_JIS "ﾃｽ" though also valid UTF-8
+}
+
 TEST(ID3v1Genre, TableEntriesAndLimits) {
   EXPECT_EQ(ID3v1GenreName(0), "Blues");
   EXPECT_EQ(ID3v1GenreName(79), "Hard Rock");
@@ -162,14 +177,20 @@ TEST(ID3v1Genre, TableEntriesAndLimits) {
   EXPECT_EQ(ID3v1GenreName(145), "Anime");
   EXPECT_EQ(ID3v1GenreName(146), "JPop");
   EXPECT_EQ(ID3v1GenreName(147), "Synthpop");
-  EXPECT_EQ(ID3v1GenreName(148), "");
+  // Winamp 5.6's extension up to 191.
+  EXPECT_EQ(ID3v1GenreName(148), "Abstract");
+  EXPECT_EQ(ID3v1GenreName(185), "Neue Deutsche Welle");
+  EXPECT_EQ(ID3v1GenreName(191), "Psybient");
+  EXPECT_EQ(ID3v1GenreName(192), "");
   EXPECT_EQ(ID3v1GenreName(-1), "");
   for (int i = 0; i < ID3v1GenreCount; ++i) EXPECT_NE(ID3v1GenreName(i), "") << i;
 
   TID3v1 tag;
   tag.SetGenreID(147);
   EXPECT_EQ(tag.Genre(), "Synthpop");
-  tag.SetGenreID(148);
+  tag.SetGenreID(191);
+  EXPECT_EQ(tag.Genre(), "Psybient");
+  tag.SetGenreID(192);
   EXPECT_EQ(tag.Genre(), "");
   tag.SetGenreID(255);
   EXPECT_EQ(tag.Genre(), "");

@@ -7,9 +7,11 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "TestSupport.h"
 #include "platform/CodePage.h"
+#include "platform/File.h"
 
 namespace {
 
@@ -130,8 +132,8 @@ TEST_F(ID3v2Test, ReadsTheTextFramesOfAVersion23Tag) {
 
 TEST_F(ID3v2Test, TrackAndGenreTextRules) {
   struct Case { const char* track; int number; const char* genre; const char* genreOut; };
-  for (const Case& c : {Case{"A", 0, "(13)", ""}, Case{"12", 12, "Pop", "Pop"},
-                        Case{"3/", 3, "(1)(2)Jazz", "Jazz"}, Case{"70000", 70000 & 0xFFFF, "x)", ""},
+  for (const Case& c : {Case{"A", 0, "(13)", "Pop"}, Case{"12", 12, "Pop", "Pop"},
+                        Case{"3/", 3, "(1)(2)Jazz", "Jazz"}, Case{"70000", 70000 & 0xFFFF, "x)", "x)"},
                         Case{"", 0, "", ""}}) {
     Load(Tag(3, Bytes().Append(Frame23("TRCK", Latin(c.track))).Append(Frame23("TCON", Latin(c.genre)))));
     EXPECT_EQ(tag.Track(), c.number) << c.track;
@@ -631,6 +633,122 @@ TEST_F(ID3v2Test, PublishedPropertiesInOrderWithTheirAccess) {
   tag.FindProperty("Lyrics")->set(tag, PropValue{std::string(" words ")});
   EXPECT_EQ(std::get<std::string>(tag.FindProperty("Lyrics")->get(tag)), "words");
   EXPECT_EQ(std::get<bool>(tag.FindProperty("Exists")->get(tag)), false);
+}
+
+// ---- iTunes comments, legacy text, genre names, tags inside files -----------------------
+
+// A COMM frame in single-byte text: encoding 0, language, description, text.
+std::string Comm(std::string_view description, std::string_view text) {
+  return Frame23("COMM", LongText('\0', std::string(description) + '\0', text)).str();
+}
+
+TEST_F(ID3v2Test, ITunesCommentFramesAreNeverTheComment) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> frames;
+    const char* comment;
+  };
+  const std::string norm = Comm("iTunNORM", " 00000237 0000022D 00001D8E");
+  const std::string smpb = Comm("iTunSMPB", " 00000000 00000210 00000A64");
+  const std::string cddb = Comm("iTunes_CDDB_IDs", "11+A7B4F4E4B2E2A1D2C2A3C1");
+  const std::string pgap = Comm("iTunPGAP", "1");
+  const std::string utf16Norm =
+      Frame23("COMM", LongText('\x01', "\xFF\xFE" + Utf16LeUnits(u"iTunNORM") + std::string(2, '\0'),
+                               MarkedUtf16(u" 0000"))).str();
+  const Case cases[] = {
+      {"iTunes values around the comment", {norm, Comm("", "Real comment"), smpb, cddb, pgap}, "Real comment"},
+      {"only iTunes values", {norm, smpb, cddb, pgap, utf16Norm}, ""},
+      {"a described comment after iTunes values", {norm, Comm("Songs-DB", "Described")}, "Described"},
+      {"no description wins over a later description", {Comm("", "Plain"), Comm("note", "Described")}, "Plain"},
+      {"no description wins over an earlier description", {Comm("note", "Described"), Comm("", "Plain")}, "Plain"},
+      {"the last of two without description", {Comm("", "First"), Comm("", "Second")}, "Second"},
+      {"the last of two described", {Comm("a", "First"), Comm("b", "Second")}, "Second"},
+      {"a description merely containing iTun", {Comm("My iTunes", "Kept")}, "Kept"},
+      {"UTF-16 iTunes value before a plain comment", {utf16Norm, Comm("", "Plain")}, "Plain"},
+  };
+  for (const Case& c : cases) {
+    Bytes frames;
+    for (const std::string& frame : c.frames) frames.Text(frame);
+    Load(Tag(3, frames));
+    EXPECT_EQ(tag.Comment(), c.comment) << c.what;
+  }
+}
+
+TEST_F(ID3v2Test, LatinFlaggedFramesKeepShiftJisAndDecodeLatin1AndUtf8) {
+  Load(Tag(3, Bytes()
+                  .Append(Frame23("TIT2", Latin(Sjis("日本語の歌"))))
+                  .Append(Frame23("TPE1", Latin("Beyonc\xE9")))
+                  .Append(Frame23("TALB", Latin("\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E")))
+                  .Append(Frame23("TCOM", Latin("\xC3\xBD")))  // Shift_JIS "ﾃｽ", valid UTF-8 as well
+                  .Text(Comm("", "6\xF7" "3"))));
+  EXPECT_EQ(tag.Title(), Sjis("日本語の歌"));
+  EXPECT_EQ(tag.Artist(), "Beyonc?");
+  EXPECT_EQ(tag.Album(), Sjis("日本語"));
+  EXPECT_EQ(tag.Composer(), "\xC3\xBD");
+  EXPECT_EQ(tag.Comment(), "6" + Sjis("÷") + "3");
+}
+
+TEST_F(ID3v2Test, GenreReferencesShowTheirNames) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"(13)", "Pop"},           {"13", "Pop"},           {"(13)Pop", "Pop"},
+      {"(17)Rock & Roll", "Rock & Roll"},                  {"(RX)", "Remix"},
+      {"(CR)", "Cover"},         {"RX", "Remix"},         {"(0)", "Blues"},
+      {"(191)", "Psybient"},     {"(192)", ""},           {"192", "192"},
+      {"(4)(13)", "Disco"},      {"((Unknown) band", "(Unknown) band"},
+      {"(13)((live)", "(live)"}, {"Rock (live)", "Rock (live)"},
+      {"J-Pop", "J-Pop"},        {"(abc", "(abc"},        {"0013", "0013"},
+  };
+  for (const auto& [text, genre] : cases) {
+    Load(Tag(3, Frame23("TCON", Latin(text))));
+    EXPECT_EQ(tag.Genre(), genre) << text;
+  }
+  Load(Tag(4, Frame24("TCON", Utf8("(13)"))));
+  EXPECT_EQ(tag.Genre(), "Pop");
+}
+
+TEST_F(ID3v2Test, TagInsideAFileIsReadWithinItsRange) {
+  const std::string inner = Tag(3, Frame23("TIT2", Latin("Inside")), 20);
+  const std::string path = Write("chunked.bin", std::string(30, 'x') + inner + "tail");
+  platform::File file;
+  ASSERT_TRUE(file.Open(path, platform::File::Mode::Read));
+  ASSERT_TRUE(tag.LoadFromRange(file, 30, static_cast<std::int64_t>(inner.size())));
+  EXPECT_EQ(tag.Title(), "Inside");
+  EXPECT_EQ(tag.Size(), static_cast<std::int32_t>(inner.size()));
+  // A range one byte shorter than the tag cannot hold it: the tag exists, its size is 0.
+  ASSERT_TRUE(tag.LoadFromRange(file, 30, static_cast<std::int64_t>(inner.size()) - 1));
+  EXPECT_EQ(tag.Size(), 0);
+  EXPECT_EQ(tag.Title(), "");
+  EXPECT_FALSE(tag.LoadFromRange(file, 31, 100));
+  EXPECT_FALSE(tag.Exists());
+  EXPECT_FALSE(tag.LoadFromRange(file, -1, 100));
+}
+
+TEST_F(ID3v2Test, EndOfStackedTags) {
+  const std::string first = Tag(3, Frame23("TIT2", Latin("New")), 10);
+  const std::string second = Tag(4, Frame24("TIT2", Latin("Old")));
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::int64_t end;
+  };
+  const std::int64_t both = static_cast<std::int64_t>(first.size() + second.size());
+  const Case cases[] = {
+      {"one tag", first + Audio, static_cast<std::int64_t>(first.size())},
+      {"two tags", first + second + Audio, both},
+      {"three tags", first + second + first + Audio, both + static_cast<std::int64_t>(first.size())},
+      {"a second tag of an unknown version", first + "ID3\x05" + second.substr(4) + Audio,
+       static_cast<std::int64_t>(first.size())},
+      {"a second tag running past the end", first + second.substr(0, second.size() - 1),
+       static_cast<std::int64_t>(first.size())},
+  };
+  for (const Case& c : cases) {
+    platform::File file;
+    ASSERT_TRUE(file.Open(Write("stacked.mp3", c.bytes), platform::File::Mode::Read));
+    EXPECT_EQ(EndOfID3v2TagsAt(file, static_cast<std::int64_t>(first.size())), c.end) << c.what;
+  }
+  platform::File file;
+  ASSERT_TRUE(file.Open(Write("plain.mp3", Audio), platform::File::Mode::Read));
+  EXPECT_EQ(EndOfID3v2TagsAt(file, 0), 0);
 }
 
 }  // namespace

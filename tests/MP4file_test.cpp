@@ -177,10 +177,16 @@ TEST_F(MP4fileTest, TrackNumberForms) {
 }
 
 TEST_F(MP4fileTest, NumberItemsAndGenreCodeBeforeGenreText) {
-  ASSERT_TRUE(Load(FileWithItems({Item("gnre", TypeNumber, Bytes{0, 18}), TextItem(Gen, "Rock")})));
-  EXPECT_EQ(reader_.Genre(), u"18");
-  ASSERT_TRUE(Load(FileWithItems({TextItem(Gen, "Rock"), Item("gnre", TypeNumber, Bytes{0, 18})})));
-  EXPECT_EQ(reader_.Genre(), u"18");  // the code wins wherever it stands
+  // The code is the ID3v1 genre number plus one: 18 is "Rock" (17).
+  ASSERT_TRUE(Load(FileWithItems({Item("gnre", TypeNumber, Bytes{0, 14}), TextItem(Gen, "Rock")})));
+  EXPECT_EQ(reader_.Genre(), u"Pop");
+  EXPECT_EQ(reader_.RawValue("GNRE"), "14");  // the raw line keeps the code
+  ASSERT_TRUE(Load(FileWithItems({TextItem(Gen, "Other"), Item("gnre", TypeNumber, Bytes{0, 18})})));
+  EXPECT_EQ(reader_.Genre(), u"Rock");  // the code wins wherever it stands
+  for (const auto& [code, genre] : {std::pair{1, u"Blues"}, {192, u"Psybient"}, {193, u"193"}, {0, u"0"}}) {
+    ASSERT_TRUE(Load(FileWithItems({Item("gnre", TypeNumber, Bytes().Be16(code))})));
+    EXPECT_EQ(reader_.Genre(), genre) << code;
+  }
   ASSERT_TRUE(Load(FileWithItems({TextItem(Gen, "Rock")})));
   EXPECT_EQ(reader_.Genre(), u"Rock");
 
@@ -245,6 +251,38 @@ TEST_F(MP4fileTest, OnlyTheFirstDataAtomOfAnItemIsRead) {
   EXPECT_EQ(reader_.Title(), u"one");
   EXPECT_EQ(reader_.Artist(), u"after");
   EXPECT_EQ(reader_.RawValues().size(), 6u);
+}
+
+// An item whose data atom declares the given size (header included) over a text value.
+Bytes ItemWithDataSize(std::string_view type, std::uint32_t dataSize, std::string_view text) {
+  return Atom(type, Bytes().Be32(dataSize).Text("data").Be32(TypeUtf8).Be32(0).Text(text));
+}
+
+// A broken data atom ends its own item only; the items after it are still read.
+TEST_F(MP4fileTest, BrokenDataAtomsEndOnlyTheirItem) {
+  struct Case {
+    const char* what;
+    Bytes broken;
+  };
+  const Case cases[] = {
+      {"size 0", ItemWithDataSize(Nam, 0, "Broken title")},
+      {"one byte past its item", ItemWithDataSize(Nam, 16 + 12 + 1, "Broken title")},
+      {"far past the list", ItemWithDataSize(Nam, 0x7FFFFFF0, "Broken title")},
+      {"too small for its header", ItemWithDataSize(Nam, 3, "Broken title")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(Load(FileWithItems({c.broken, TextItem(Art, "Singer"), TextItem(Alb, "Album"),
+                                    TextItem("\xA9" "day", "2004")})));
+    EXPECT_EQ(reader_.Title(), u"");
+    EXPECT_EQ(reader_.Artist(), u"Singer");
+    EXPECT_EQ(reader_.Album(), u"Album");
+    EXPECT_EQ(reader_.Year(), u"2004");
+  }
+  // A data atom that exactly fills its item is read.
+  ASSERT_TRUE(Load(FileWithItems({ItemWithDataSize(Nam, 16 + 5, "Title"), TextItem(Art, "Singer")})));
+  EXPECT_EQ(reader_.Title(), u"Title");
+  EXPECT_EQ(reader_.Artist(), u"Singer");
 }
 
 TEST_F(MP4fileTest, AtomNamesKeepOnlyLettersAndMatchTailsOfListedNames) {

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "platform/CodePage.h"
 #include "platform/File.h"
+#include "tags/sMediaTagReader.h"
 
 using testing_support::Bytes;
 using testing_support::TempDir;
@@ -682,6 +684,37 @@ TEST_F(MPEGaudioFile, WithID3v2TheTrailingID3v1IsLeftUnreadAndCountsAsAudio) {
   EXPECT_EQ(mp3.Frames(), static_cast<std::int32_t>((20 * kFrame128 + 128) / kFrame128));
   EXPECT_DOUBLE_EQ(mp3.Duration(),
                    static_cast<double>(content.size() - tagSize) / 128 / 1000 * 8);
+}
+
+// Some taggers put a new tag in front without removing the old one: the stream starts after
+// both, and the values come from the first.
+TEST_F(MPEGaudioFile, TagsDirectlyFollowingTheFirstAreSkipped) {
+  for (int stacked : {1, 2, 3}) {
+    SCOPED_TRACE(stacked);
+    Bytes content = ID3v2Tag("New", 100);
+    for (int i = 1; i < stacked; ++i) content.Append(ID3v2Tag("Old", 3000));
+    content.Append(Frames(Header{}, kFrame128, 20));
+    TMPEGaudio mp3;
+    ASSERT_TRUE(mp3.LoadFromFile(Write("stacked.mp3", content)));
+    EXPECT_EQ(mp3.ID3v2()->Title(), "New");
+    EXPECT_EQ(mp3.FrameHeader().FrameOffset, 0);
+    EXPECT_EQ(mp3.Frames(), 20);
+    EXPECT_DOUBLE_EQ(mp3.Duration(), 20.0 * kFrame128 / 128 / 1000 * 8);
+  }
+}
+
+// Made by lame (8 kbit/s, 4 s), tagged by mutagen with every single-byte frame forced to
+// Latin-1: "Für Elise" in Latin-1, an artist in UTF-8 bytes, an album in Shift_JIS bytes,
+// genre "(17)", and iTunes' comment frames around a comment without description.
+TEST(MPEGaudioRealTest, LegacyFramesAndITunesCommentsFromMutagen) {
+  TsMediaTagReader reader;
+  ASSERT_TRUE(reader.Open(std::string(LYRIMATE_TEST_DATA) + "/mp3-mutagen-legacy.mp3"));
+  EXPECT_EQ(reader.GetValue("FileFormat"), "MP3");
+  EXPECT_EQ(reader.GetValue("Title"), "F?r Elise");  // code page 932 has no ü
+  EXPECT_EQ(reader.GetValue("Artist"), platform::Sjis("日本語の歌"));
+  EXPECT_EQ(reader.GetValue("Album"), platform::Sjis("夏祭り"));
+  EXPECT_EQ(reader.GetValue("Genre"), "Rock");
+  EXPECT_EQ(reader.GetValue("Comment"), "Real comment");
 }
 
 TEST_F(MPEGaudioFile, SecondSearchSeeksToHalfTheAudioLengthFromTheFileStart) {

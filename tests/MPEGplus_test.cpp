@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "MonkeyBuilders.h"
 #include "TestSupport.h"
+#include "tags/TagBytes.h"
 #include "tags/sMediaTagReader.h"
 
 using namespace monkey_test;
@@ -28,6 +30,11 @@ Bytes OldHeader(int versionCode, std::uint32_t bitRate, std::uint32_t word1, int
   const std::uint32_t word0 = (bitRate << 23) | (static_cast<std::uint32_t>(stereoBits & 0x7F) << 16) |
                               (static_cast<std::uint32_t>((versionCode << 1) | otherByte1Bits) << 8);
   return Bytes().Le32(word0).Le32(word1).Le32(0);
+}
+
+// The size in bytes of an untagged stream of the given frames at the given kbit/s.
+std::size_t SizeForRate(double kbps, std::uint32_t frames) {
+  return static_cast<std::size_t>(kbps * 1000 / 8 * frames * 1152 / 44100 + 0.5);
 }
 
 class MPEGplusTest : public ::testing::Test {
@@ -89,11 +96,11 @@ TEST_F(MPEGplusTest, OldStreamVersions) {
   };
   const Case cases[] = {
       {3, 0x12340000u, 4, 0x1234},  // version 4 keeps the top half of word 1
-      {7, 0x00012345u, 5, 0x12345},
-      {11, 0x00012345u, 6, 0x12345},
+      {7, 0x00001235u, 5, 0x1235},
+      {11, 0x00001236u, 6, 0x1236},
   };
   for (const Case& c : cases) {
-    ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(OldHeader(c.code, 200, c.word1), 100000)));
+    ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(OldHeader(c.code, 32, c.word1), SizeForRate(32, c.frames))));
     EXPECT_EQ(mpc.StreamVersion(), c.version);
     EXPECT_EQ(mpc.FrameCount(), c.frames) << c.version;
     EXPECT_EQ(mpc.ProfileID(), 0);
@@ -107,7 +114,7 @@ TEST_F(MPEGplusTest, OldStreamVersions) {
 }
 
 TEST_F(MPEGplusTest, VersionCodeIgnoresTheOtherBitsOfByte1) {
-  ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(OldHeader(3, 128, 0x00050000, 0, 0xE1), 1000)));
+  ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(OldHeader(3, 128, 0x00050000, 0, 0xE1), SizeForRate(128, 5))));
   EXPECT_EQ(mpc.StreamVersion(), 4);
 }
 
@@ -138,6 +145,73 @@ TEST_F(MPEGplusTest, UnknownStreamsAreRefusedAndCleared) {
   EXPECT_FALSE(mpc.LoadFromFile(dir.File("missing.mpc")));
 }
 
+// Files of other formats whose byte 1 passes for a version 4 to 6 stream are not Musepack:
+// AIFF showed as about 200 days long, a short WMA file as two minutes.
+TEST_F(MPEGplusTest, ContainersOfOtherReadersAreNoGhostStreams) {
+  const Bytes asfGuid{0x30, 0x26, 0xB2, 0x75, 0x8E, 0x66, 0xCF, 0x11, 0xA6, 0xD9, 0x00, 0xAA, 0x00, 0x62, 0xCE, 0x6C};
+  // Bytes 4 to 7 chosen so that the frame count is small where the version allows it.
+  const std::pair<const char*, Bytes> heads[] = {
+      {"FORM", Bytes().Text("FORM").Le32(16).Text("AIFF")},
+      {"RIFF", Bytes().Text("RIFF").Le32(4000).Text("WAVE")},
+      {"RF64", Bytes().Text("RF64").Le16(0).Le16(16).Text("WAVE")},
+      {"OggS", Bytes().Text("OggS").U8(0).U8(2).Le16(16).Fill(4)},
+      {"fLaC", Bytes().Text("fLaC").U8(0x80).Be24(34).Fill(4)},
+      {"MAC ", Bytes().Text("MAC ").Le16(3990).Le16(16).Fill(4)},
+      {"ASF", asfGuid},
+  };
+  for (const auto& [name, head] : heads) {
+    SCOPED_TRACE(name);
+    TMPEGplusHeader header;
+    std::memcpy(header.bytes, head.str().data(), 12);
+    for (int i = 0; i < 3; ++i) header.word[i] = tagbytes::Le32At(header.bytes + 4 * i);
+    const std::uint16_t rate = TMPEGplus::DecodeHeaderBitRate(header);
+    const auto frames = static_cast<std::uint32_t>(TMPEGplus::DecodeFrameCount(header));
+    const std::size_t size = SizeForRate(rate ? rate : 128, frames);
+    if (TMPEGplus::DecodeStreamVersion(header) != 0 && size < 1000000) {
+      // The same header without the signature's first byte would pass for a stream.
+      std::string control = head.str();
+      control[0] = 'X';
+      EXPECT_TRUE(mpc.LoadFromFile(WriteUntagged(Bytes().Text(control), size)));
+    }
+    EXPECT_FALSE(mpc.LoadFromFile(WriteUntagged(head, std::max<std::size_t>(size, 16))));
+    EXPECT_EQ(mpc.StreamVersion(), 0);
+  }
+}
+
+TEST_F(MPEGplusTest, OldVersionsNeedAHeaderThatFitsTheFileSize) {
+  struct Case {
+    const char* what;
+    int code;
+    std::uint32_t storedRate, frames;
+    std::size_t size;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"version 6 at 8 kbit/s", 11, 0, 1000, SizeForRate(8.01, 1000), true},
+      {"version 6 below 8 kbit/s", 11, 0, 1000, SizeForRate(7.9, 1000), false},
+      {"version 6 at 1000 kbit/s", 11, 0, 10, SizeForRate(999.9, 10), true},
+      {"version 6 above 1000 kbit/s", 11, 0, 10, SizeForRate(1001, 10), false},
+      {"version 6 without frames", 11, 0, 0, 5000, false},
+      {"version 5 stored rate twice the real one", 7, 256, 100, SizeForRate(128.1, 100), true},
+      {"version 5 stored rate more than twice", 7, 256, 100, SizeForRate(127, 100), false},
+      {"version 5 stored rate half the real one", 7, 64, 100, SizeForRate(127.9, 100), true},
+      {"version 5 stored rate less than half", 7, 64, 100, SizeForRate(129, 100), false},
+      {"version 4 frame count in the top half", 3, 128, 0x00640000, SizeForRate(128, 100), true},
+      {"a huge frame count in a small file", 7, 0, 0x41534D43, 5000, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(mpc.LoadFromFile(WriteUntagged(OldHeader(c.code, c.storedRate, c.frames), c.size)), c.accepted);
+    EXPECT_EQ(mpc.Valid(), c.accepted);
+  }
+  // The tags do not count as audio: the same stream with a large ID3v2 tag in front is
+  // too small for its frames.
+  const Bytes id3v2 = Id3v2Tag({{"TIT2", "Song"}}, 40000);
+  const std::size_t audio = SizeForRate(10, 1000);
+  EXPECT_TRUE(mpc.LoadFromFile(Write(TaggedFile(id3v2, OldHeader(11, 0, 1000), Bytes(), Bytes(), 40000 + audio))));
+  EXPECT_FALSE(mpc.LoadFromFile(Write(TaggedFile(id3v2, OldHeader(11, 0, 1000), Bytes(), Bytes(), 40000 + audio / 2))));
+}
+
 TEST_F(MPEGplusTest, ChannelModes) {
   ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(Sv7Header(10, 0xA0, 0x40))));
   EXPECT_EQ(mpc.ChannelModeID(), 2);
@@ -145,10 +219,10 @@ TEST_F(MPEGplusTest, ChannelModes) {
   ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(Sv7Header(10, 0xA0, 0xBF))));
   EXPECT_EQ(mpc.ChannelMode(), "Stereo");
 
-  ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(OldHeader(7, 128, 10, 0x01))));
+  ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(OldHeader(7, 128, 10, 0x01), SizeForRate(128, 10))));
   EXPECT_EQ(mpc.ChannelMode(), "Joint Stereo");
   // Bit 7 of byte 2 belongs to the bit rate, not to the stereo mode.
-  ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(OldHeader(7, 129, 10, 0))));
+  ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(OldHeader(7, 129, 10, 0), SizeForRate(129, 10))));
   EXPECT_EQ(mpc.BitRate(), 129);
   EXPECT_EQ(mpc.ChannelMode(), "Stereo");
 }
@@ -164,7 +238,7 @@ TEST_F(MPEGplusTest, ProfilesOfVersion7Only) {
   Bytes v6 = OldHeader(11, 128, 10);
   std::string bytes = v6.str();
   bytes[10] = static_cast<char>(0xA0);
-  ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(Bytes().Text(bytes))));
+  ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(Bytes().Text(bytes), SizeForRate(128, 10))));
   EXPECT_EQ(mpc.Profile(), "Unknown");
 }
 
@@ -172,7 +246,7 @@ TEST_F(MPEGplusTest, CorruptedOutsideSixteenTo480) {
   const std::pair<std::uint32_t, bool> rates[] = {{15, true}, {16, false}, {480, false},
                                                   {481, true}, {500, true}};
   for (const auto& [rate, corrupted] : rates) {
-    ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(OldHeader(7, rate, 100))));
+    ASSERT_TRUE(mpc.LoadFromFile(WriteUntagged(OldHeader(7, rate, 100), SizeForRate(rate, 100))));
     EXPECT_EQ(mpc.BitRate(), rate);
     EXPECT_EQ(mpc.Corrupted(), corrupted) << rate;
   }

@@ -215,6 +215,21 @@ TEST_F(Scan, GenreComesFromTheTag) {
   EXPECT_EQ(record.Genre, Sjis("ロック"));
 }
 
+TEST_F(Scan, AiffSongsAreListedLikeAnyOther) {
+  // An AIFF file from ffmpeg with an "ID3 " chunk written by mutagen, as iTunes rips them.
+  fs::create_directories(Music() / "F01");
+  fs::copy_file(fs::path(LYRIMATE_TEST_DATA) / "aiff-silence.aiff", Music() / "F01" / "silence.aif");
+  ScanMusic(state, ui, MusicFolder());
+  ASSERT_EQ(state.MList.size(), 1u);
+  EXPECT_EQ(state.MList[0].caption, "Silence");
+  TMusicData record;
+  library::ReadSong(state, MusicFolder() + "F01/silence.aif", record);
+  EXPECT_EQ(record.Artist, "Beyonc?");
+  EXPECT_EQ(record.Genre, "Ambient");  // "(26)" in the tag
+  EXPECT_EQ(record.Comment, "Quiet");   // not the iTunNORM values
+  EXPECT_EQ(record.Rate, "128");
+}
+
 TEST_F(Scan, UnreadableFilesGiveEmptyRowsAndTheLastOfEqualKeysWins) {
   WriteBytes((Music() / "junk.bin").string(), "not a song");
   ASSERT_EQ(::mkfifo((Music() / "pipe.mp3").c_str(), 0644), 0);  // opening it would block

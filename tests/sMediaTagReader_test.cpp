@@ -8,6 +8,7 @@
 #include "ID3v1Builders.h"
 #include "TestSupport.h"
 #include "tags/AACfile.h"
+#include "tags/AIFFfile.h"
 #include "tags/CDAtrack.h"
 #include "tags/FLACfile.h"
 #include "tags/ID3v1.h"
@@ -267,6 +268,19 @@ TEST(TsMediaTagReaderOpen, ExtensionClassIsTriedFirstAndAgainInItsFixedSlot) {
   EXPECT_EQ(g_events, expected);
 }
 
+TEST(TsMediaTagReaderOpen, TheAiffSlotIsTriedRightAfterTheFirst) {
+  TestReaderTable readers;
+  readers.Set(1, &CreateReader<TRefuser<1>>);
+  readers.Set(2, &CreateReader<TRefuser<2>>);
+  readers.Set(11, &CreateReader<TRefuser<11>>);
+  readers.Set(12, &CreateReader<TRefuser<12>>);
+  TsMediaTagReader reader(readers.table());
+  EXPECT_FALSE(reader.Open("x.bin"));
+  const std::vector<std::string> expected = {"new1",  "load1",  "free1",  "new12", "load12", "free12",
+                                             "new2",  "load2",  "free2",  "new11", "load11", "free11"};
+  EXPECT_EQ(g_events, expected);
+}
+
 TEST(TsMediaTagReaderOpen, UnmatchedNameStartsAtTheFixedSlotsWhateverWasOpenedBefore) {
   TestReaderTable readers;
   readers.Set(OggSlot, &CreateReader<TRefuser<5>>);
@@ -343,6 +357,7 @@ TEST(TsMediaTagReaderOpen, FixedSlotsAndExtensionsNameTheRealReaders) {
   EXPECT_EQ(classes[9], &CreateReader<TTwinVQ>);
   EXPECT_EQ(classes[10], &CreateReader<TWAVfile>);
   EXPECT_EQ(classes[11], &CreateReader<TCDAtrack>);
+  EXPECT_EQ(classes[12], &CreateReader<TAIFFfile>);
 
   const std::pair<std::string, ReaderFactory> cases[] = {
       {"a.aac", &CreateReader<TAACfile>},     {"a.APE", &CreateReader<TMonkey>},
@@ -354,7 +369,8 @@ TEST(TsMediaTagReaderOpen, FixedSlotsAndExtensionsNameTheRealReaders) {
       {"a.mp4", &CreateReader<TMPEGaudio>},   {"a.mpc", &CreateReader<TMPEGaudio>},
       {"a.rmp", &CreateReader<TMPEGaudio>},   {"a.m4a", &CreateReader<TMP4file>},
       {"a.m4p", nullptr},                     {"a.mp3.bak", nullptr},
-      {"/music/x.aac/song", nullptr},
+      {"/music/x.aac/song", nullptr},       {"a.aif", &CreateReader<TAIFFfile>},
+      {"a.AIFF", &CreateReader<TAIFFfile>},  {"a.aifc", &CreateReader<TAIFFfile>},
   };
   for (const auto& [name, factory] : cases) {
     EXPECT_EQ(TsMediaTagReader::ExtensionClass(name), factory) << name;
