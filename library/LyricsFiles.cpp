@@ -59,9 +59,15 @@ std::optional<std::string> ReadLyricsFile(const std::string& path) {
 }
 
 std::string OpeningLine(const std::string& path) {
+  // The start of the file holds the first line nearly always; the whole file is read only
+  // when that start has no line break.
+  constexpr std::size_t kStartBytes = 4096;
   std::string content;
   errno = 0;
-  if (!platform::ReadRegularFile(path, content)) {
+  bool read = platform::ReadRegularFileStart(path, content, kStartBytes);
+  if (read && content.size() == kStartBytes && content.find_first_of("\r\n") == std::string::npos)
+    read = platform::ReadRegularFile(path, content);
+  if (!read) {
     // What is not a regular file is refused by name; a missing or unreadable file has no line.
     if (IsNotRegularFile(errno)) throw NotRegularFileError(path);
     return std::string();

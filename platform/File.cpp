@@ -252,6 +252,37 @@ bool ReadRegularFile(const std::string& path, std::string& content) {
   return ReadWholeFileIn(path, File::Mode::ReadNoLink, content, std::numeric_limits<std::size_t>::max());
 }
 
+bool ReadRegularFileStart(const std::string& path, std::string& content, std::size_t maxBytes) {
+  content.clear();
+  if (path.empty()) {
+    errno = ENOENT;
+    return false;
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  int reason = 0;
+  if (::fstat(fd, &info) != 0) {
+    reason = errno;
+  } else if (!S_ISREG(info.st_mode)) {
+    reason = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  } else {
+    content.resize(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(info.st_size), maxBytes)));
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const ssize_t got = ::pread(fd, content.data() + done, content.size() - done, static_cast<off_t>(done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) reason = errno;
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    content.resize(done);
+  }
+  ::close(fd);
+  errno = reason;
+  return reason == 0;
+}
+
 bool File::Sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
 
 bool CreateTemporaryBeside(const std::string& path, File& file, std::string& temporaryPath) {

@@ -94,6 +94,9 @@ bool ReadWholeFileAt(const std::string& systemPath, std::string& content, std::s
 // read through a symbolic link. A link gives ELOOP, a folder EISDIR, a FIFO, socket or
 // device EINVAL; nothing is read from them.
 bool ReadRegularFile(const std::string& path, std::string& content);
+// The same for the first maxBytes bytes at most (fewer when the file is shorter), with as
+// few system calls as can be: for reading the start of many files.
+bool ReadRegularFileStart(const std::string& path, std::string& content, std::size_t maxBytes);
 // Writes content to a temporary file in the same folder, then renames it over path.
 // On failure path is untouched and the temporary file is removed.
 bool ReplaceFileContent(const std::string& path, const std::string& content,

@@ -65,6 +65,23 @@ TEST(LyricsFiles, WrittenAsCrLfLinesReadBackAndTheOpeningLine) {
   EXPECT_EQ(library::OpeningLine(path), "only");
 }
 
+TEST(LyricsFiles, AnOpeningLineLongerThanTheStartThatIsReadFirstIsWhole) {
+  TempDir dir;
+  MainState state(dir.path().string());
+  const std::string path = library::LyricsFileName(state, "a", "b");
+  library::WriteLyricsFile(path, "x");
+  for (std::size_t length : {4095u, 4096u, 4097u, 9000u}) {
+    const std::string line(length, 'l');
+    WriteBytes(path, line + "\r\nnext");
+    EXPECT_EQ(library::OpeningLine(path), line) << length;
+    WriteBytes(path, line);
+    EXPECT_EQ(library::OpeningLine(path), line) << length;
+  }
+  // A CR as the last byte of the start, its LF after it.
+  WriteBytes(path, std::string(4095, 'c') + "\r\nnext");
+  EXPECT_EQ(library::OpeningLine(path), std::string(4095, 'c'));
+}
+
 TEST(LyricsFiles, AWriteThatFailsHalfwayKeepsTheOldFile) {
   TempDir dir;
   MainState state(dir.path().string());
