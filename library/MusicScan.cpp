@@ -39,6 +39,8 @@ int FolderProgress(std::size_t index, std::size_t count) {
   return RoundedPercent(index, count - 1);
 }
 
+bool HasTabOrLineBreak(std::string_view path) { return path.find_first_of("\t\r\n") != std::string_view::npos; }
+
 // Identity of a folder already walked.
 using FolderId = std::pair<std::uint64_t, std::uint64_t>;
 
@@ -60,7 +62,12 @@ public:
         if (entry.name.front() != '.') subFolders.push_back(&entry);
         continue;
       }
-      if (!ReadFile(folder + entry.name)) return false;
+      const std::string path = folder + entry.name;
+      if (HasTabOrLineBreak(path)) {
+        if (report_.skippedFiles++ == 0) report_.firstSkippedFile = path;
+        continue;
+      }
+      if (!ReadFile(path)) return false;
     }
     for (std::size_t i = 0; i < subFolders.size(); ++i) {
       ui_.ProcessMessages();
@@ -100,8 +107,13 @@ private:
 };
 
 std::string SkippedNotice(const ScanReport& report) {
-  return platform::Sjis("曲の一覧に入れなかったもの: 読めないフォルダ・フォルダへのリンク・二度目のフォルダ ") +
-         std::to_string(report.skippedFolders) + platform::Sjis(" 件。");
+  std::string text = platform::Sjis("曲の一覧に入れなかったもの: 読めないフォルダ・フォルダへのリンク・二度目のフォルダ ") +
+                     std::to_string(report.skippedFolders) + platform::Sjis(" 件。");
+  if (report.skippedFiles > 0)
+    text += "\r\n" + platform::Sjis("パスにタブか改行があって一覧に保存できないファイル ") +
+            std::to_string(report.skippedFiles) + platform::Sjis(" 件（") + platform::DisplayPath(report.firstSkippedFile) +
+            platform::Sjis(" など）。");
+  return text;
 }
 
 }  // namespace
@@ -125,7 +137,7 @@ ScanReport GetSongInfo(MainState& state, Feedback& ui) {
   ScanReport report = ScanMusic(state, ui, state.DriveRoot + "iPod_Control/Music/");
   if (state.AutoCopy) MarkRegistered(state);
   ui.ProcessMessages();
-  if (report.skippedFolders > 0) ui.Notice(SkippedNotice(report));
+  if (report.skippedFolders > 0 || report.skippedFiles > 0) ui.Notice(SkippedNotice(report));
   return report;
 }
 

@@ -3,6 +3,7 @@
 // and fills the song list and SongTable.
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "library/Feedback.h"
 #include "library/LyricsImport.h"
@@ -29,6 +30,10 @@ struct TMusicData {
 struct ScanReport {
   std::size_t songs = 0;           // rows added
   std::size_t skippedFolders = 0;  // unreadable folders, folder links, folders seen before
+  // Files whose path holds a TAB, CR or LF: a list file could not keep such a path, so the
+  // song could never be opened again from it. The first of them, for the notice.
+  std::size_t skippedFiles = 0;
+  std::string firstSkippedFile;
   bool stopped = false;            // the user stopped the scan (rows so far stay)
   std::size_t lyricsReplaced = 0;  // lyrics files an import moved to Backup/ and replaced
 };

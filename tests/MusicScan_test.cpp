@@ -266,6 +266,20 @@ TEST_F(Scan, NamesWithoutACodePageFormAreReadAtTheirSystemPaths) {
   EXPECT_TRUE(ui.boxes.empty());
 }
 
+TEST_F(Scan, AFileWhosePathAListCannotKeepIsLeftOutAndNamed) {
+  Song("ok.mp3");
+  Song("tab\there.mp3");
+  fs::create_directories(Music() / "line\nbreak");
+  Song("line\nbreak/inside.mp3");
+  const ScanReport report = GetSongInfo(state, ui);
+  EXPECT_EQ(Titles(state.MList), std::vector<std::string>{"ok"});
+  EXPECT_EQ(report.skippedFiles, 2u);
+  ASSERT_EQ(ui.boxes.size(), 1u);
+  EXPECT_NE(ui.boxes[0].text.find("パスにタブか改行があって一覧に保存できないファイル 2 件（" + MusicFolder()),
+            std::string::npos)
+      << ui.boxes[0].text;
+}
+
 TEST_F(Scan, AFolderIsNeverEnteredTwice) {
   // A bind mount of a folder below itself makes a loop that no link shows; it needs a
   // private mount namespace, so the scan runs in a child process.
