@@ -71,13 +71,13 @@ void ImportLyricsOfRow(MainState& state, Feedback& ui, const ListSelection& sele
   LyricsImporter importer(state);
   static const std::string differs = platform::Sjis(
       "歌詞ファイルの内容がタグの歌詞と違います。\r\n"
-      "今の歌詞ファイルを Backup フォルダに移して、タグの歌詞で置き換えますか？");
+      "今の歌詞ファイルを Backup フォルダに残して、タグの歌詞で置き換えますか？");
   if (importer.WouldReplace(record.Title, record.Album, lyrics) && !ui.AskYesNo(differs)) return;
   importer.Import(record.Title, record.Album, lyrics);
   static const std::string saved = platform::Sjis("歌詞を保存しました。");
   std::string text = saved;
   for (const std::string& backup : importer.Backups())
-    text += "\r\n" + platform::Sjis("元の歌詞ファイルは ") + platform::DisplayPath(backup) + platform::Sjis(" に移しました。");
+    text += "\r\n" + platform::Sjis("元の歌詞ファイルは ") + platform::DisplayPath(backup) + platform::Sjis(" に残しました。");
   ui.InformationBox(text);
 }
 
