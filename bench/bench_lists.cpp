@@ -106,7 +106,7 @@ std::string LyricsText(long i) {
 }
 
 void WriteFile(const std::string& path, const std::string& content) {
-  std::ofstream out(platform::SystemPath(path), std::ios::binary | std::ios::trunc);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 

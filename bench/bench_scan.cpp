@@ -51,7 +51,7 @@ void ScanFolder(const std::string& folder, bool lyrics, ScanCount& count) {
 }
 
 std::string MusicFolder(const std::string& rootArgument) {
-  std::string root = platform::ProgramPath(rootArgument);
+  std::string root = rootArgument;
   if (root.empty() || root.back() != '/') root += '/';
   return root + "iPod_Control/Music/";
 }
@@ -138,7 +138,7 @@ int bench::ColdScan(const Arguments& args) {
     std::fprintf(stderr, "cold-scan: %s has no iPod_Control/Music/ folder\n", args[0].c_str());
     return 1;
   }
-  const std::vector<std::string> files = FilesUnder(platform::SystemPath(music));
+  const std::vector<std::string> files = FilesUnder(music);
   Evict(files);
   const long left = ResidentPages(files).pages;
   if (left > 0) std::printf("cold-scan: %ld pages could not be evicted\n", left);

@@ -22,6 +22,7 @@
 #include "library/ListFiles.h"
 #include "library/LyricsFiles.h"
 #include "library/LyricsStore.h"
+#include "library/ShiftJisCheck.h"
 #include "library/MainState.h"
 #include "library/MusicScan.h"
 #include "library/NotesWriter.h"
@@ -200,8 +201,7 @@ library::ListSelection Selection(const library::MainState& state, const Request&
 }
 
 // Backslash, TAB, CR and LF as two-character escapes, so that one row stays one line.
-std::string Escaped(const std::string& cp932) {
-  const std::string utf8 = platform::Cp932ToUtf8(cp932);
+std::string EscapedBytes(const std::string& utf8) {
   std::string result;
   result.reserve(utf8.size());
   for (char c : utf8) {
@@ -216,14 +216,18 @@ std::string Escaped(const std::string& cp932) {
   return result;
 }
 
+std::string Escaped(const std::string& cp932) { return EscapedBytes(platform::Cp932ToUtf8(cp932)); }
+
 std::string ListText(const library::SongList& rows) {
   using namespace library;
   std::string text;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const SongRow& row = rows[i];
     text += std::to_string(i + 1) + '\t' + (row.checked ? '1' : '0') + '\t' + Escaped(row.caption);
-    for (std::size_t item : {kAlbum, kTrack, kArtist, kTime, kYear, kOpeningLine, kPath})
+    for (std::size_t item : {kAlbum, kTrack, kArtist, kTime, kYear, kOpeningLine})
       text += '\t' + Escaped(row.sub[item]);
+    // The song's path is a system path, printed as the system's bytes.
+    text += '\t' + EscapedBytes(row.sub[kPath]);
     text += '\n';
   }
   return text;
@@ -242,7 +246,7 @@ std::string ReadInput(const std::optional<std::string>& file) {
   int reason = 0;
   if (cli::ReadWholeInput(file ? file->c_str() : nullptr, content, reason)) return content;
   if (!file) throw platform::Error(platform::Sjis("標準入力を読み込めません。") + " (" + library::SystemReason(reason) + ")");
-  throw library::FileError("ファイルを読み込めません。", platform::Utf8ToCp932(*file), reason);
+  throw library::FileError("ファイルを読み込めません。", *file, reason);
 }
 
 // True when every byte sequence of text is well-formed UTF-8.
@@ -290,10 +294,8 @@ std::string LyricsInputAsSjis(const std::string& input) {
   const bool utf16 = code == jcUTF16LE || code == jcUTF16BE;
   const std::string sjis = ConvertTextCode(std::string_view(input).substr(utf16 ? 2 : 0), jcSJIS, code);
   if (const std::optional<std::u16string> wide = UnicodeForm(input, code)) {
-    const auto lost = std::count(sjis.begin(), sjis.end(), '?') - std::count(wide->begin(), wide->end(), u'?');
-    if (lost > 0)
-      throw platform::Error(platform::Sjis("Shift_JISにない文字が入力に") + std::to_string(lost) +
-                            platform::Sjis("個あります。歌詞は保存していません。"));
+    const std::vector<library::MissingCharacter> missing = library::CharactersShiftJisLacks(*wide);
+    if (!missing.empty()) throw platform::Error(library::ShiftJisLacksText(missing));
   }
   return sjis;
 }
@@ -349,7 +351,7 @@ int Runner::Detect() {
     ui_.Failure(library::NotRecognisedText());
     return kExitFailure;
   }
-  out_ += platform::Cp932ToUtf8(state_.DriveRoot) + '\n';
+  out_ += state_.DriveRoot + '\n';
   return kExitSuccess;
 }
 

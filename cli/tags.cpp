@@ -89,7 +89,7 @@ std::string Escaped(std::string_view utf8) {
 bool PrintFile(const std::string& systemPath, const Arguments& arguments, std::ostream& out) {
   out << "# " << systemPath << '\n';
   TsMediaTagReader reader;
-  if (!reader.Open(platform::ProgramPath(systemPath))) {
+  if (!reader.Open(systemPath)) {
     out << "!unrecognised\n";
     return false;
   }

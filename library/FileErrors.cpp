@@ -36,13 +36,28 @@ std::string SystemReason(int reason) {
 }
 
 platform::Error FileError(const char* whatUtf8, const std::string& path, int reason) {
-  std::string message = platform::Sjis(whatUtf8) + "\r\n" + path;
+  std::string message = platform::Sjis(whatUtf8) + "\r\n" + platform::DisplayPath(path);
   if (reason != 0) {
     message += "\r\n(" + SystemReason(reason) + ")";
-    std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, platform::Cp932ToUtf8(path).c_str(),
-                 std::strerror(reason));
+    std::fprintf(stderr, "%s: %s: %s\n", program_invocation_short_name, path.c_str(), std::strerror(reason));
   }
   return platform::Error(message);
+}
+
+bool IsNotRegularFile(int reason) { return reason == ELOOP || reason == EISDIR || reason == EINVAL; }
+
+platform::Error NotRegularFileError(const std::string& path) {
+  return FileError("通常のファイルではないため開きません（リンク・フォルダ・FIFO・デバイスなど）。", path, 0);
+}
+
+std::optional<std::string> ReadRegularFileOrThrow(const std::string& path) {
+  std::string content;
+  errno = 0;
+  if (platform::ReadRegularFile(path, content)) return content;
+  const int reason = errno;
+  if (reason == ENOENT) return std::nullopt;
+  if (IsNotRegularFile(reason)) throw NotRegularFileError(path);
+  throw FileError("ファイルを読み込めません。", path, reason);
 }
 
 void EnsureFolder(const std::string& folder) {

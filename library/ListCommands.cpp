@@ -7,6 +7,7 @@
 #include "library/FlagOverride.h"
 #include "library/ListFiles.h"
 #include "library/LyricsFiles.h"
+#include "library/LyricsIndex.h"
 #include "platform/TextCompare.h"
 
 namespace library {
@@ -113,7 +114,7 @@ std::optional<TMusicData> ShowDetails(MainState& state, ListId list, const ListS
     FlagOverride readOnly(state.ImportLyrics, false);
     ReadSong(state, path, record);
   }
-  if (std::optional<std::string> lyrics = ReadLyricsFile(LyricsFileName(state, title, album))) record.Lyrics = *lyrics;
+  if (std::optional<std::string> lyrics = ReadLyrics(LyricsIndex(state), title, album)) record.Lyrics = *lyrics;
   return record;
 }
 

@@ -8,8 +8,11 @@
 
 #include "library/FileErrors.h"
 #include "library/LyricsFiles.h"
+#include "library/LyricsIndex.h"
+#include "library/PlayerNames.h"
 #include "library/TextLines.h"
 #include "platform/CodePage.h"
+#include "platform/FileSystem.h"
 #include "platform/Error.h"
 #include "platform/File.h"
 
@@ -100,7 +103,7 @@ std::string Shortened(std::string_view text, std::size_t limit) {
 }
 
 platform::Error LineError(const std::string& path, std::size_t lineNumber, const std::string& reason) {
-  return platform::Error(platform::Sjis("リストファイルの読み込みを中止しました。") + "\r\n" + path + "\r\n" +
+  return platform::Error(platform::Sjis("リストファイルの読み込みを中止しました。") + "\r\n" + platform::DisplayPath(path) + "\r\n" +
                          std::to_string(lineNumber) + platform::Sjis(" 行目: ") + reason);
 }
 
@@ -118,12 +121,12 @@ platform::Error CheckMarkError(const std::string& path, std::size_t lineNumber, 
 }
 
 // Reads a list file whole. False when it does not exist; throws when it exists but
-// cannot be read.
+// cannot be read or is not a regular file.
 bool ReadListFile(const std::string& path, std::string& content) {
-  errno = 0;
-  if (platform::ReadWholeFile(path, content)) return true;
-  if (errno == ENOENT) return false;
-  throw FileError("ファイルを読み込めません。", path, errno);
+  std::optional<std::string> read = ReadRegularFileOrThrow(path);
+  if (!read) return false;
+  content = std::move(*read);
+  return true;
 }
 
 // Room for about as many rows as the text has lines.
@@ -218,12 +221,11 @@ void WriteListFile(MainState& state, const std::string& path, const std::string&
 }
 
 // A TAB or line break inside a value would shift the fields or split the line, so that the
-// file could not be loaded again; each becomes a space. Neither is ever a trail byte.
+// file could not be loaded again; each becomes a space, as in file names.
 void AppendField(std::string& line, std::string_view value) {
   const std::size_t start = line.size();
   line.append(value);
-  for (std::size_t i = start; i < line.size(); ++i)
-    if (line[i] == '\t' || line[i] == '\r' || line[i] == '\n') line[i] = ' ';
+  SpacesForTabsAndLineBreaks(line, start);
   line.push_back('\t');
 }
 
@@ -245,7 +247,7 @@ void LoadLists(MainState& state, ListsToLoad which) {
 }
 
 std::string RegisteredLine(const MainState& state, const SongRow& row) {
-  return RegisteredLine(state, row, OpeningLine(LyricsFileName(state, row.caption, row.sub[kAlbum])));
+  return RegisteredLine(state, row, OpeningLineOf(LyricsIndex(state), row.caption, row.sub[kAlbum]));
 }
 
 std::string RegisteredLine(const MainState& state, const SongRow& row, std::string_view openingLine) {
@@ -267,8 +269,9 @@ void SaveRegistered(MainState& state) {
   std::size_t estimate = 0;
   for (const SongRow& row : state.AList) estimate += RowBytes(row) + 16;
   content.reserve(estimate + estimate / 4);
+  const LyricsIndex lyrics(state);
   for (const SongRow& row : state.AList) {
-    content += RegisteredLine(state, row);
+    content += RegisteredLine(state, row, OpeningLineOf(lyrics, row.caption, row.sub[kAlbum]));
     content += kLineBreak;
   }
   WriteRegisteredList(state, content);

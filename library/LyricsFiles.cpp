@@ -14,14 +14,6 @@ namespace library {
 
 namespace {
 
-std::optional<std::string> ReadIfExists(const std::string& path) {
-  if (!platform::FileExists(path)) return std::nullopt;
-  std::string content;
-  errno = 0;
-  if (!platform::ReadWholeFile(path, content)) throw FileError("ファイルを読み込めません。", path, errno);
-  return content;
-}
-
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
@@ -35,8 +27,14 @@ std::string SlashToUnderscore(const std::string& text) {
   return result;
 }
 
+std::string LyricsFileBaseName(const std::string& title, const std::string& album) {
+  // PlayerSafeName turns every "/" into "_" itself, after the bytes that are no character:
+  // replacing "/" first could make a pair of a stray lead byte and "_".
+  return PlayerSafeName(title + "-" + album) + ".txt";
+}
+
 std::string LyricsFileName(const MainState& state, const std::string& title, const std::string& album) {
-  return state.DataFolder() + PlayerSafeName(SlashToUnderscore(title) + "-" + SlashToUnderscore(album)) + ".txt";
+  return state.DataFolder() + platform::SystemName(LyricsFileBaseName(title, album));
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {
@@ -55,14 +53,25 @@ std::string JoinLinesCrLf(const std::string& text) {
 }
 
 std::optional<std::string> ReadLyricsFile(const std::string& path) {
-  std::optional<std::string> content = ReadIfExists(path);
+  std::optional<std::string> content = ReadRegularFileOrThrow(path);
   if (!content) return std::nullopt;
   return JoinLinesCrLf(*content);
 }
 
 std::string OpeningLine(const std::string& path) {
+  // The start of the file holds the first line nearly always; the whole file is read only
+  // when that start has no line break.
+  constexpr std::size_t kStartBytes = 4096;
   std::string content;
-  if (!platform::ReadWholeFile(path, content)) return std::string();
+  errno = 0;
+  bool read = platform::ReadRegularFileStart(path, content, kStartBytes);
+  if (read && content.size() == kStartBytes && content.find_first_of("\r\n") == std::string::npos)
+    read = platform::ReadRegularFile(path, content);
+  if (!read) {
+    // What is not a regular file is refused by name; a missing or unreadable file has no line.
+    if (IsNotRegularFile(errno)) throw NotRegularFileError(path);
+    return std::string();
+  }
   std::string_view first;
   LineWalker(content).Next(first);
   return std::string(first);

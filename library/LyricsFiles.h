@@ -10,7 +10,10 @@ namespace library {
 
 // T' and A': title and album with every "/" replaced by "_".
 std::string SlashToUnderscore(const std::string& text);
-// AppDir + "MusicDatas/" + PlayerSafeName(T' + "-" + A') + ".txt".
+// PlayerSafeName(T' + "-" + A') + ".txt", code page 932: the exact name of a song's lyrics
+// file (LyricsIndex finds the file of that name or of a name equal to it ignoring case).
+std::string LyricsFileBaseName(const std::string& title, const std::string& album);
+// AppDir + "MusicDatas/" + the exact name in the system's form.
 std::string LyricsFileName(const MainState& state, const std::string& title, const std::string& album);
 
 // Lines split at CR LF, lone CR or lone LF (a final line break ends the last line).
@@ -18,8 +21,10 @@ std::vector<std::string> SplitLines(const std::string& text);
 // Every line followed by CR LF; an empty text gives an empty string.
 std::string JoinLinesCrLf(const std::string& text);
 // The content of a lyrics file as lines joined with CR LF; nothing when it does not exist.
+// Only a regular file is read: anything else (a link among them) raises platform::Error.
 std::optional<std::string> ReadLyricsFile(const std::string& path);
-// The first line of the file; empty when it is missing or has no lines.
+// The first line of the file; empty when it is missing, unreadable or has no lines. A link
+// or other file that is not a regular one raises platform::Error naming it.
 std::string OpeningLine(const std::string& path);
 // Stores text as lines ended by CR LF, atomically, creating MusicDatas when missing.
 void WriteLyricsFile(const std::string& path, const std::string& text);

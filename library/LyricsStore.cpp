@@ -2,9 +2,12 @@
 
 #include "library/FileErrors.h"
 #include "library/FlagOverride.h"
+#include "library/LyricsImport.h"
+#include "library/LyricsIndex.h"
 #include "library/MusicScan.h"
 #include "platform/CodePage.h"
 #include "platform/Error.h"
+#include "platform/FileSystem.h"
 #include "tags/sMediaTagReader.h"
 
 namespace library {
@@ -33,7 +36,7 @@ std::optional<EditorContent> OpenLyricsEditor(MainState& state, ListId list, con
   if (!row) return std::nullopt;
   const std::string title = row->caption;
   const std::string album = row->sub[kAlbum];
-  state.LyricsPath = LyricsFileName(state, title, album);
+  state.LyricsPath = FindLyricsFile(LyricsIndex(state), title, album);
 
   EditorContent content;
   content.caption = SlashToUnderscore(title) + " (" + SlashToUnderscore(album) + ")";
@@ -65,22 +68,31 @@ void ImportLyricsOfRow(MainState& state, Feedback& ui, const ListSelection& sele
     ui.InformationBox(none);
     return;
   }
-  WriteLyricsFile(LyricsFileName(state, record.Title, record.Album), lyrics);
+  LyricsImporter importer(state);
+  static const std::string differs = platform::Sjis(
+      "歌詞ファイルの内容がタグの歌詞と違います。\r\n"
+      "今の歌詞ファイルを Backup フォルダに残して、タグの歌詞で置き換えますか？");
+  if (importer.WouldReplace(record.Title, record.Album, lyrics) && !ui.AskYesNo(differs)) return;
+  importer.Import(record.Title, record.Album, lyrics);
   static const std::string saved = platform::Sjis("歌詞を保存しました。");
-  ui.InformationBox(saved);
+  std::string text = saved;
+  for (const std::string& backup : importer.Backups())
+    text += "\r\n" + platform::Sjis("元の歌詞ファイルは ") + platform::DisplayPath(backup) + platform::Sjis(" に残しました。");
+  ui.InformationBox(text);
 }
 
 void GetAllLyrics(MainState& state, Feedback& ui, bool ask) {
   static const std::string question =
       platform::Sjis("すべての曲から歌詞を取得します。\r\n多少時間がかかりますがよろしいですか？");
   if (ask && !ui.AskYesNo(question)) return;
+  ScanReport report;
   {
     // ImportLyrics is set for this scan only and put back however the scan ends.
     FlagOverride importing(state.ImportLyrics, true);
-    GetSongInfo(state, ui);
+    report = GetSongInfo(state, ui);
   }
   static const std::string finished = platform::Sjis("完了しました。");
-  ui.InformationBox(finished);
+  ui.InformationBox(finished + "\r\n" + ReplacedLyricsText(report.lyricsReplaced, LyricsBackupFolder(state)));
 }
 
 void SaveLyrics(MainState& state) {

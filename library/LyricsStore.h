@@ -20,10 +20,13 @@ struct EditorContent {
 // returns the editor's content (the lyrics file, else the tag lyrics when not blank).
 // Nothing when the selection is empty.
 std::optional<EditorContent> OpenLyricsEditor(MainState& state, ListId list, const ListSelection& selection);
-// The import of one row of a list (the song list unless told otherwise).
+// The import of one row of a list (the song list unless told otherwise). When the song's
+// lyrics file holds other lyrics it asks first (AskYesNo); on yes the old file is kept in
+// Backup/ and the information box names where.
 void ImportLyricsOfRow(MainState& state, Feedback& ui, const ListSelection& selection, ListId list = ListId::MList);
-// Asks, then scans with ImportLyrics set; "完了しました。" at the end. ask = false skips the
-// question (lyrimate-cli).
+// Asks, then scans with ImportLyrics set; "完了しました。" at the end, followed by a line
+// telling how many lyrics files were replaced and where the old ones are. ask = false skips
+// the question (lyrimate-cli).
 void GetAllLyrics(MainState& state, Feedback& ui, bool ask = true);
 // Writes LyricsText to LyricsPath, then empties LyricsText.
 void SaveLyrics(MainState& state);

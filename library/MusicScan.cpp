@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -38,6 +39,8 @@ int FolderProgress(std::size_t index, std::size_t count) {
   return RoundedPercent(index, count - 1);
 }
 
+bool HasTabOrLineBreak(std::string_view path) { return path.find_first_of("\t\r\n") != std::string_view::npos; }
+
 // Identity of a folder already walked.
 using FolderId = std::pair<std::uint64_t, std::uint64_t>;
 
@@ -53,14 +56,18 @@ public:
       ++report_.skippedFolders;
       return true;
     }
-    report_.skippedFiles += listing.unconvertibleNames;
     std::vector<const platform::DirEntry*> subFolders;
     for (const platform::DirEntry& entry : listing.entries) {
       if (entry.isDirectory) {
         if (entry.name.front() != '.') subFolders.push_back(&entry);
         continue;
       }
-      if (!ReadFile(folder + entry.name)) return false;
+      const std::string path = folder + entry.name;
+      if (HasTabOrLineBreak(path)) {
+        if (report_.skippedFiles++ == 0) report_.firstSkippedFile = path;
+        continue;
+      }
+      if (!ReadFile(path)) return false;
     }
     for (std::size_t i = 0; i < subFolders.size(); ++i) {
       ui_.ProcessMessages();
@@ -82,7 +89,9 @@ private:
       return false;
     }
     TMusicData record;
-    ReadSong(state_, path, record);
+    if (state_.ImportLyrics && !importer_) importer_.emplace(state_);
+    ReadSong(state_, path, record, importer_ ? &*importer_ : nullptr);
+    if (importer_) report_.lyricsReplaced = importer_->Backups().size();
     AddSongRow(state_, record);
     ++filesRead_;
     ++report_.songs;
@@ -94,15 +103,17 @@ private:
   ScanReport& report_;
   std::set<FolderId> seen_;
   std::size_t filesRead_ = 0;
+  std::optional<LyricsImporter> importer_;  // one listing of MusicDatas for the whole scan
 };
 
 std::string SkippedNotice(const ScanReport& report) {
-  char counts[96];
-  std::snprintf(counts, sizeof counts, "%zu", report.skippedFiles);
-  std::string text = platform::Sjis("曲の一覧に入れなかったもの: 名前を変換できないファイル ") + counts +
-                     platform::Sjis(" 件、読めないフォルダ・フォルダへのリンク・二度目のフォルダ ");
-  std::snprintf(counts, sizeof counts, "%zu", report.skippedFolders);
-  return text + counts + platform::Sjis(" 件。");
+  std::string text = platform::Sjis("曲の一覧に入れなかったもの: 読めないフォルダ・フォルダへのリンク・二度目のフォルダ ") +
+                     std::to_string(report.skippedFolders) + platform::Sjis(" 件。");
+  if (report.skippedFiles > 0)
+    text += "\r\n" + platform::Sjis("パスにタブか改行があって一覧に保存できないファイル ") +
+            std::to_string(report.skippedFiles) + platform::Sjis(" 件（") + platform::DisplayPath(report.firstSkippedFile) +
+            platform::Sjis(" など）。");
+  return text;
 }
 
 }  // namespace
@@ -126,7 +137,7 @@ ScanReport GetSongInfo(MainState& state, Feedback& ui) {
   ScanReport report = ScanMusic(state, ui, state.DriveRoot + "iPod_Control/Music/");
   if (state.AutoCopy) MarkRegistered(state);
   ui.ProcessMessages();
-  if (report.skippedFiles > 0 || report.skippedFolders > 0) ui.Notice(SkippedNotice(report));
+  if (report.skippedFolders > 0 || report.skippedFiles > 0) ui.Notice(SkippedNotice(report));
   return report;
 }
 
@@ -156,7 +167,7 @@ ScanReport ScanMusic(MainState& state, Feedback& ui, const std::string& folder) 
   return report;
 }
 
-void ReadSong(MainState& state, const std::string& path, TMusicData& record) {
+void ReadSong(MainState& state, const std::string& path, TMusicData& record, LyricsImporter* importer) {
   record = TMusicData{};
   {
     TsMediaTagReader reader;
@@ -174,8 +185,11 @@ void ReadSong(MainState& state, const std::string& path, TMusicData& record) {
     record.FileName = path;
     if (state.ImportLyrics) record.Lyrics = reader.GetValue("Lyrics");
   }
-  if (state.ImportLyrics && !IsBlankLyrics(record.Lyrics))
-    WriteLyricsFile(LyricsFileName(state, record.Title, record.Album), record.Lyrics);
+  if (state.ImportLyrics && !IsBlankLyrics(record.Lyrics)) {
+    std::optional<LyricsImporter> own;
+    if (!importer) importer = &own.emplace(state);
+    importer->Import(record.Title, record.Album, record.Lyrics);
+  }
   state.SongTable.Put(SongKey(record.Title, record.Album), path);
 }
 

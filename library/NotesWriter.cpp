@@ -9,6 +9,7 @@
 #include "library/FileErrors.h"
 #include "library/ListFiles.h"
 #include "library/LyricsFiles.h"
+#include "library/LyricsIndex.h"
 #include "library/PlayerDetect.h"
 #include "library/PlayerNames.h"
 #include "library/Progress.h"
@@ -113,8 +114,8 @@ PagePlace PlaceOfPage(const std::string& notesFolder, const SongRow& row) {
   const std::string album = NotesFolderName(row.Album());
   const std::string page = NotesPageName(row.Title());
   PagePlace place;
-  place.folder = album.empty() ? notesFolder : notesFolder + album + "/";
-  place.path = place.folder + page;
+  place.folder = album.empty() ? notesFolder : notesFolder + platform::SystemName(album) + "/";
+  place.path = place.folder + platform::SystemName(page);
   place.relative = album.empty() ? page : album + "/" + page;
   return place;
 }
@@ -295,6 +296,7 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
   ui.ProcessMessages();
 
   const AlbumIndex albums(state.AList);
+  const LyricsIndex lyricsFiles(state);
   const std::size_t ticked = CountChecked(state.AList);
   std::string registered;
   try {
@@ -304,9 +306,11 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
       const SongRow& row = state.AList[i];
       const bool writePage = row.checked && !report.stopped;
       // The lyrics file of a page is read once, for the page and for its opening line.
-      const std::string lyricsPath = LyricsFileName(state, row.Title(), row.Album());
-      const std::optional<std::string> lyrics = writePage ? ReadLyricsFile(lyricsPath) : std::nullopt;
-      registered += RegisteredLine(state, row, writePage ? FirstLine(lyrics) : OpeningLine(lyricsPath)) + "\r\n";
+      const std::optional<std::string> lyrics =
+          writePage ? ReadLyrics(lyricsFiles, row.Title(), row.Album()) : std::nullopt;
+      registered += RegisteredLine(state, row, writePage ? FirstLine(lyrics)
+                                                         : OpeningLineOf(lyricsFiles, row.Title(), row.Album())) +
+                    "\r\n";
       if (!writePage) continue;
 
       const TAlbumData neighbours = albums.FindAlbumNeighbours(row.Album(), row.Title());

@@ -16,7 +16,7 @@ const std::string& DeviceChangedText() {
 std::string FoundText(const std::string& driveRoot) {
   static const std::string before = platform::Sjis("iPodは ");
   static const std::string after = platform::Sjis(" にありました。");
-  return before + driveRoot + after;
+  return before + platform::DisplayPath(driveRoot) + after;
 }
 
 void PlayerFound(MainState& state, Feedback& ui, const std::string& root) {

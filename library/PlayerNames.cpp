@@ -43,6 +43,37 @@ std::string CutToUtf8Bytes(std::string name, std::size_t limit) {
   return name;
 }
 
+bool IsTabOrLineBreak(char c) { return c == '\t' || c == '\r' || c == '\n'; }
+
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+// Decoding gives one U+FFFD for each byte that is not part of a valid character and goes on
+// at the next byte; no valid code page 932 character decodes to U+FFFD.
+std::string WithInvalidBytesReplaced(const std::string& text) {
+  if (IsAscii(text)) return text;
+  const std::u16string decoded = platform::Cp932ToUtf16(text);
+  std::string name;
+  name.reserve(text.size());
+  std::size_t in = 0;
+  for (const char16_t unit : decoded) {
+    if (in >= text.size()) break;
+    if (unit == u'\uFFFD') {
+      name.push_back('_');
+      ++in;
+      continue;
+    }
+    const std::size_t next = platform::CharNext(text, in);
+    name.append(text, in, next - in);
+    in = next;
+  }
+  if (in < text.size()) name.append(text, in, std::string::npos);
+  return name;
+}
+
 // FAT drops a trailing dot and refuses a trailing space; neither byte can be a trail byte.
 std::string WithoutTrailingSpaceOrDot(std::string name) {
   if (!name.empty() && (name.back() == ' ' || name.back() == '.')) name.back() = '_';
@@ -51,8 +82,14 @@ std::string WithoutTrailingSpaceOrDot(std::string name) {
 
 }  // namespace
 
+void SpacesForTabsAndLineBreaks(std::string& text, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i)
+    if (IsTabOrLineBreak(text[i])) text[i] = ' ';
+}
+
 std::string PlayerSafeName(const std::string& text) {
-  std::string name = text;
+  std::string name = WithInvalidBytesReplaced(text);
+  SpacesForTabsAndLineBreaks(name);
   for (std::size_t pos = 0; pos < name.size(); pos = platform::CharNext(name, pos)) {
     const auto c = static_cast<unsigned char>(name[pos]);
     if (platform::IsDBCSLeadByte(c) && pos + 1 < name.size()) continue;  // its trail byte stays

@@ -96,7 +96,7 @@ void Resolve(int argc, char** argv) {
   std::string folder = ResolveAppDir(inputs);
   // A data folder outside the executable's one may not exist yet: the settings file and
   // the data folder are written into it later.
-  if (SystemPath(folder) != WithOneTrailingSlash(inputs.executableFolder)) ForceDirectories(folder);
+  if (folder != WithOneTrailingSlash(inputs.executableFolder)) ForceDirectories(folder);
   State().folder = std::move(folder);
   State().resolved = true;
 }
@@ -135,7 +135,7 @@ std::string ResolveAppDir(const AppDirInputs& inputs) {
   } else {
     folder = Absolute(kXdgFolderName, inputs.currentFolder);
   }
-  return ProgramPath(WithOneTrailingSlash(folder));
+  return WithOneTrailingSlash(folder);
 }
 
 void InitAppDir(int argc, char** argv) { Resolve(argc, argv); }

@@ -1,7 +1,7 @@
 #pragma once
 // The program's data folder ("AppDir"): the executable's folder when it is writable,
 // otherwise $XDG_DATA_HOME/Lyrimate/ (default ~/.local/share/Lyrimate/); "--data-dir DIR"
-// overrides both. Always a code page 932 path ending with "/".
+// overrides both. Always a path in the system's form, exactly as given, ending with "/".
 #include <string>
 
 namespace platform {

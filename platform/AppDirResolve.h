@@ -1,6 +1,6 @@
 #pragma once
 // The decision behind AppDir, apart from the process and its environment so that every
-// branch can be exercised. Inputs are system (UTF-8) paths; the result is code page 932.
+// branch can be exercised. Inputs and result are paths in the system's form.
 #include <optional>
 #include <string>
 

@@ -57,21 +57,10 @@ bool MatchesFolded(std::u16string_view name, std::u16string_view wildcard) {
 
 std::u16string Folded(std::string_view text) { return WildcardCharacters(text, WildcardCase::Folded); }
 
-// Hands take each entry with its code page 932 name; names that do not come back unchanged
-// from code page 932 are left out and counted.
+// Hands take each entry with its name as the system gave it.
 template <class Take>
-std::size_t ForEachEntry(DIR* dir, Take take) {
-  std::size_t unconvertible = 0;
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string systemName = entry->d_name;
-    std::string name = ProgramPath(systemName);
-    if (SystemPath(name) != systemName) {
-      ++unconvertible;
-      continue;
-    }
-    take(entry, std::move(name));
-  }
-  return unconvertible;
+void ForEachEntry(DIR* dir, Take take) {
+  while (const dirent* entry = ::readdir(dir)) take(entry, std::string(entry->d_name));
 }
 
 }  // namespace
@@ -82,12 +71,13 @@ bool MatchesWildcard(std::string_view name, std::string_view wildcard) {
 
 std::vector<DirEntry> ListDirectory(const std::string& folder, std::string_view wildcard) {
   std::vector<DirEntry> entries;
-  DirectoryStream stream(folder.empty() ? std::string(".") : SystemPath(folder));
+  DirectoryStream stream(folder.empty() ? std::string(".") : folder);
   if (!stream.get()) return entries;
   const bool everyName = IsEveryName(wildcard);
   const std::u16string foldedWildcard = everyName ? std::u16string() : Folded(wildcard);
   ForEachEntry(stream.get(), [&](const dirent* entry, std::string name) {
-    if (everyName || MatchesFolded(Folded(name), foldedWildcard))
+    // The wildcard is code page 932 text: it is matched against the name's shown form.
+    if (everyName || MatchesFolded(Folded(DisplayPath(name)), foldedWildcard))
       entries.push_back(DescribeEntry(stream.get(), entry, std::move(name)));
   });
   return entries;
@@ -95,13 +85,13 @@ std::vector<DirEntry> ListDirectory(const std::string& folder, std::string_view 
 
 FolderListing ListFolder(const std::string& folder) {
   FolderListing listing;
-  DirectoryStream stream(folder.empty() ? std::string(".") : SystemPath(folder));
+  DirectoryStream stream(folder.empty() ? std::string(".") : folder);
   struct stat info {};
   if (!stream.get() || ::fstat(::dirfd(stream.get()), &info) != 0) return listing;
   listing.opened = true;
   listing.device = static_cast<std::uint64_t>(info.st_dev);
   listing.inode = static_cast<std::uint64_t>(info.st_ino);
-  listing.unconvertibleNames = ForEachEntry(stream.get(), [&](const dirent* entry, std::string name) {
+  ForEachEntry(stream.get(), [&](const dirent* entry, std::string name) {
     if (!IsDotOrDotDot(entry->d_name)) listing.entries.push_back(DescribeEntry(stream.get(), entry, std::move(name)));
   });
   return listing;

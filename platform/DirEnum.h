@@ -1,6 +1,6 @@
 #pragma once
-// One level of a folder, filtered by a wildcard with the Windows meaning. Names are code
-// page 932; the folder is a code page 932 path.
+// One level of a folder, filtered by a wildcard with the Windows meaning. The folder and the
+// names are in the system's form, as readdir gives them.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -20,20 +20,18 @@ struct DirEntry {
 // a name without a dot, so "*.*" matches every name.
 bool MatchesWildcard(std::string_view name, std::string_view wildcard);
 
-// The entries of folder (empty: the current folder) whose names match wildcard, in the order
-// the system returns them, "." and ".." included when they match. Names that have no exact
-// code page 932 form are left out, since no path built from them would reach the entry.
-// A missing or unreadable folder gives no entries.
+// The entries of folder (empty: the current folder) whose names match wildcard (code page
+// 932, matched against each name's shown form), in the order the system returns them, "."
+// and ".." included when they match. A missing or unreadable folder gives no entries.
 std::vector<DirEntry> ListDirectory(const std::string& folder, std::string_view wildcard);
 
-// One whole folder for a walk of a tree: which folder was opened (so that a walk can tell
-// a folder it has entered before) and what was left out.
+// One whole folder for a walk of a tree, and which folder was opened (so that a walk can
+// tell a folder it has entered before).
 struct FolderListing {
   bool opened = false;            // false: missing, not a folder, or not readable
   std::uint64_t device = 0;       // identity of the folder opened (device and inode)
   std::uint64_t inode = 0;
   std::vector<DirEntry> entries;  // every entry but "." and "..", in system order
-  std::size_t unconvertibleNames = 0;  // names without an exact code page 932 form
 };
 FolderListing ListFolder(const std::string& folder);
 

@@ -28,6 +28,7 @@ int OpenFlags(File::Mode mode) {
     case File::Mode::Read: return O_RDONLY;
     case File::Mode::ReadWrite: return O_RDWR;
     case File::Mode::Create: return O_RDWR | O_CREAT | O_TRUNC;
+    case File::Mode::ReadNoLink: return O_RDONLY | O_NOFOLLOW;
   }
   return O_RDONLY;
 }
@@ -58,7 +59,7 @@ File& File::operator=(File&& other) noexcept {
 bool File::Open(const std::string& path, Mode mode) {
   Close();
   if (path.empty()) return false;
-  return OpenSystemPath(SystemPath(path), mode);
+  return OpenSystemPath(path, mode);
 }
 
 bool File::OpenSystemPath(const std::string& systemPath, Mode mode) {
@@ -81,7 +82,7 @@ bool File::OpenSystemPath(const std::string& systemPath, Mode mode) {
   fd_ = fd;
   pos_ = 0;
   readError_ = 0;
-  readOnlySize_ = mode == Mode::Read ? static_cast<std::int64_t>(info.st_size) : -1;
+  readOnlySize_ = (mode == Mode::Read || mode == Mode::ReadNoLink) ? static_cast<std::int64_t>(info.st_size) : -1;
   return true;
 }
 
@@ -219,13 +220,15 @@ bool File::Truncate(std::int64_t size) {
 bool ReadWholeFile(const std::string& path, std::string& content) {
   content.clear();
   if (path.empty()) return false;
-  return ReadWholeFileAt(SystemPath(path), content, std::numeric_limits<std::size_t>::max());
+  return ReadWholeFileAt(path, content, std::numeric_limits<std::size_t>::max());
 }
 
-bool ReadWholeFileAt(const std::string& systemPath, std::string& content, std::size_t maxBytes) {
+namespace {
+
+bool ReadWholeFileIn(const std::string& path, File::Mode mode, std::string& content, std::size_t maxBytes) {
   content.clear();
   File file;
-  if (!file.OpenSystemPath(systemPath, File::Mode::Read)) return false;
+  if (!file.Open(path, mode)) return false;
   std::int64_t size = file.Size();
   if (size < 0) return false;
   if (static_cast<std::uint64_t>(size) > maxBytes) {
@@ -237,6 +240,47 @@ bool ReadWholeFileAt(const std::string& systemPath, std::string& content, std::s
   content.resize(got);
   if (file.ReadFailed()) errno = file.ReadError();
   return got == static_cast<std::size_t>(size) && !file.ReadFailed();
+}
+
+}  // namespace
+
+bool ReadWholeFileAt(const std::string& systemPath, std::string& content, std::size_t maxBytes) {
+  return ReadWholeFileIn(systemPath, File::Mode::Read, content, maxBytes);
+}
+
+bool ReadRegularFile(const std::string& path, std::string& content) {
+  return ReadWholeFileIn(path, File::Mode::ReadNoLink, content, std::numeric_limits<std::size_t>::max());
+}
+
+bool ReadRegularFileStart(const std::string& path, std::string& content, std::size_t maxBytes) {
+  content.clear();
+  if (path.empty()) {
+    errno = ENOENT;
+    return false;
+  }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  int reason = 0;
+  if (::fstat(fd, &info) != 0) {
+    reason = errno;
+  } else if (!S_ISREG(info.st_mode)) {
+    reason = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+  } else {
+    content.resize(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(info.st_size), maxBytes)));
+    std::size_t done = 0;
+    while (done < content.size()) {
+      const ssize_t got = ::pread(fd, content.data() + done, content.size() - done, static_cast<off_t>(done));
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) reason = errno;
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    content.resize(done);
+  }
+  ::close(fd);
+  errno = reason;
+  return reason == 0;
 }
 
 bool File::Sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
@@ -285,7 +329,7 @@ bool ReplaceFileContent(const std::string& path, const std::string& content, Dur
 }
 
 bool SyncFileSystem(const std::string& path) {
-  int fd = ::open(SystemPath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   const bool synced = ::syncfs(fd) == 0;
   ::close(fd);

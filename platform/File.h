@@ -1,5 +1,5 @@
 #pragma once
-// The one file class every reader and writer goes through. Paths are code page 932.
+// The one file class every reader and writer goes through. Paths are in the system's form.
 // Every failure is reported by the return value; nothing throws.
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +15,9 @@ public:
     Read,       // existing file, read only
     ReadWrite,  // existing file, read and write
     Create,     // create or empty the file, read and write
+    // existing file, read only, never reached through a symbolic link: a link in its place
+    // is refused (ELOOP) and nothing behind it is opened
+    ReadNoLink,
   };
 
   File() = default;
@@ -28,8 +31,7 @@ public:
   // blocking), errno then telling why. The kernel is told that reads are random, so that it
   // brings in the pages asked for and no read-ahead behind them.
   bool Open(const std::string& path, Mode mode);
-  // Open for a path in the system's own form (UTF-8, as the user picked it), which may name
-  // files that no code page 932 path reaches.
+  // The same as Open (paths are in the system's form everywhere).
   bool OpenSystemPath(const std::string& systemPath, Mode mode);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
@@ -88,6 +90,13 @@ bool ReadWholeFile(const std::string& path, std::string& content);
 // The same for a path in the system's form; a file larger than maxBytes is refused with
 // EFBIG before anything is read.
 bool ReadWholeFileAt(const std::string& systemPath, std::string& content, std::size_t maxBytes);
+// The whole content of a file the user writes (lyrics, lists): a regular file only, never
+// read through a symbolic link. A link gives ELOOP, a folder EISDIR, a FIFO, socket or
+// device EINVAL; nothing is read from them.
+bool ReadRegularFile(const std::string& path, std::string& content);
+// The same for the first maxBytes bytes at most (fewer when the file is shorter), with as
+// few system calls as can be: for reading the start of many files.
+bool ReadRegularFileStart(const std::string& path, std::string& content, std::size_t maxBytes);
 // Writes content to a temporary file in the same folder, then renames it over path.
 // On failure path is untouched and the temporary file is removed.
 bool ReplaceFileContent(const std::string& path, const std::string& content,

@@ -12,7 +12,7 @@ namespace platform {
 namespace {
 
 bool StatPath(const std::string& path, struct stat& info) {
-  return !path.empty() && ::stat(SystemPath(path).c_str(), &info) == 0;
+  return !path.empty() && ::stat(path.c_str(), &info) == 0;
 }
 
 std::string WithoutTrailingSlashes(std::string path) {
@@ -27,9 +27,11 @@ std::string WithTrailingSlash(std::string path) {
   return path;
 }
 
-std::string SystemPath(const std::string& path) { return Cp932ToUtf8(path); }
+std::string SystemPath(const std::string& path) { return path; }
 
-std::string ProgramPath(const std::string& systemPath) { return Utf8ToCp932(systemPath); }
+std::string ProgramPath(const std::string& systemPath) { return systemPath; }
+
+std::string DisplayPath(const std::string& systemPath) { return Utf8ToCp932(systemPath); }
 
 std::string SystemName(const std::string& cp932Name) { return Cp932ToUtf8(cp932Name); }
 
@@ -51,7 +53,7 @@ bool DirectoryExists(const std::string& path) {
 
 bool CreateDir(const std::string& path) {
   if (path.empty()) return false;
-  return ::mkdir(SystemPath(WithoutTrailingSlashes(path)).c_str(), 0755) == 0;
+  return ::mkdir(WithoutTrailingSlashes(path).c_str(), 0755) == 0;
 }
 
 bool ForceDirectories(const std::string& path) {
@@ -71,16 +73,24 @@ bool ForceDirectories(const std::string& path) {
 bool ClearAttributes(const std::string& path) {
   struct stat info {};
   if (!StatPath(path, info)) return false;
-  return ::chmod(SystemPath(path).c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+  return ::chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
 }
 
 bool DeleteFile(const std::string& path) {
-  return !path.empty() && ::unlink(SystemPath(path).c_str()) == 0;
+  return !path.empty() && ::unlink(path.c_str()) == 0;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
   return !from.empty() && !to.empty() &&
-         std::rename(SystemPath(from).c_str(), SystemPath(to).c_str()) == 0;
+         std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+bool LinkFile(const std::string& existing, const std::string& newPath) {
+  return !existing.empty() && !newPath.empty() && ::link(existing.c_str(), newPath.c_str()) == 0;
 }
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
-// File-system services on code page 932 paths.
+// File-system services. Paths are the system's own bytes, exactly as the system gave them
+// (the player's root, the data folder, names read from folders); only names built from tag
+// text are code page 932, and they are turned into the system's form when joined to a path.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,14 +28,20 @@ bool ClearAttributes(const std::string& path);
 bool DeleteFile(const std::string& path);
 // Renames from to to, replacing to when it exists (one step).
 bool RenameFile(const std::string& from, const std::string& to);
+// Gives the file at existing a second name (a hard link); never replaces a file that has
+// that name already (EEXIST).
+bool LinkFile(const std::string& existing, const std::string& newPath);
 // The path with a "/" added when it does not end with one ("" gives "/").
 std::string WithTrailingSlash(std::string path);
-// The system (UTF-8) form of a code page 932 path, for the few calls outside this folder.
+// Paths are kept in the system's form, so these give their argument unchanged; they remain
+// for code written when paths were code page 932.
 std::string SystemPath(const std::string& path);
-// The code page 932 form of a system path.
 std::string ProgramPath(const std::string& systemPath);
 // A file or folder name built from tag text (code page 932) in the system's form, for use
 // relative to an opened folder or for joining to a system path.
 std::string SystemName(const std::string& cp932Name);
+// A system path as code page 932 text for a message or a window, for showing only: a
+// character the code page lacks is shown as "?"; the path itself is never built from it.
+std::string DisplayPath(const std::string& systemPath);
 
 }  // namespace platform

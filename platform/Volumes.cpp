@@ -77,13 +77,10 @@ std::optional<MountEntry> ParseMountInfoLine(std::string_view line) {
 
   const std::string systemPath = DecodeOctalEscapes(fields[kMountPoint]);
   if (systemPath.empty() || systemPath.front() != '/') return std::nullopt;
-  const std::string programPath = ProgramPath(systemPath);
-  // A path the program's code page cannot name could not be reached through it.
-  if (SystemPath(programPath) != systemPath) return std::nullopt;
 
   MountEntry entry;
   entry.mountId = id;
-  entry.root = WithTrailingSlash(programPath);
+  entry.root = WithTrailingSlash(systemPath);
   entry.fsType = std::string(fields[separator + 1]);
   return entry;
 }
@@ -143,7 +140,7 @@ std::vector<std::string> PlayerArguments(int argc, char** argv) {
     if (dir.empty()) return;
     std::string path(dir);
     if (path.front() != '/' && !current.empty()) path = WithTrailingSlash(current) + path;
-    roots.push_back(WithTrailingSlash(ProgramPath(path)));
+    roots.push_back(WithTrailingSlash(path));
   };
   for (int i = 1; i < argc && argv && argv[i]; ++i) {
     std::string_view arg = argv[i];

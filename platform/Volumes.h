@@ -1,7 +1,7 @@
 #pragma once
 // The mounted volumes (what a drive letter was on Windows) and a watcher of the mount table
-// that turns its changes into device arrivals and removals. Roots are code page 932 paths
-// ending with "/", in ascending byte order.
+// that turns its changes into device arrivals and removals. Roots are paths in the system's
+// form, exactly as the system gives them, ending with "/", in ascending byte order.
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,7 +17,7 @@ constexpr unsigned kDeviceRemoval = 0x8004;
 // One mounted file system from the mount table.
 struct MountEntry {
   long mountId = -1;   // the kernel's mount id; -1 for an extra root
-  std::string root;    // code page 932, ending with "/"
+  std::string root;    // the system's form, ending with "/"
   std::string fsType;  // as the kernel names it
 };
 
@@ -25,7 +25,7 @@ struct MountEntry {
 bool IsPseudoFileSystem(std::string_view fsType);
 
 // The volumes in a /proc/self/mountinfo text, in the order of the text. Pseudo file systems,
-// malformed lines and mount points without a code page 932 form are left out; octal escapes
+// and malformed lines are left out; octal escapes
 // such as \040 in mount points are decoded.
 std::vector<MountEntry> ParseMountInfo(std::string_view text);
 

@@ -56,7 +56,7 @@ TEST(ResolveAppDir, AnInstalledProgramRunByRootKeepsItsDataOutOfTheSystemFolders
   }
 }
 
-TEST(ResolveAppDir, EndsWithExactlyOneSlashAndIsCodePage932) {
+TEST(ResolveAppDir, EndsWithExactlyOneSlashAndKeepsTheSystemBytes) {
   AppDirInputs inputs = Inputs();
   inputs.dataDirArgument = "/srv/lyrics//";
   EXPECT_EQ(ResolveAppDir(inputs), "/srv/lyrics/");
@@ -65,7 +65,10 @@ TEST(ResolveAppDir, EndsWithExactlyOneSlashAndIsCodePage932) {
   inputs.dataDirArgument = "rel/dir";
   EXPECT_EQ(ResolveAppDir(inputs), "/home/someone/here/rel/dir/");
   inputs.dataDirArgument = "/home/u/歌詞";
-  EXPECT_EQ(ResolveAppDir(inputs), platform::Sjis("/home/u/歌詞/"));
+  EXPECT_EQ(ResolveAppDir(inputs), "/home/u/歌詞/");
+  // A name the code page cannot hold is kept exactly, never turned into "?".
+  inputs.dataDirArgument = "/home/u/Zoë/d";
+  EXPECT_EQ(ResolveAppDir(inputs), "/home/u/Zoë/d/");
   inputs.dataDirArgument.reset();
   inputs.executableFolderWritable = false;
   inputs.xdgDataHome = "/data/";
@@ -111,7 +114,7 @@ TEST(AppDir, WithoutOptionsItIsTheWritableExecutableFolder) {
   std::string program = "test";
   char* argv[] = {program.data()};
   platform::InitAppDir(1, argv);
-  EXPECT_EQ(platform::AppDir(), platform::Utf8ToCp932(exe.parent_path().string() + "/"));
+  EXPECT_EQ(platform::AppDir(), exe.parent_path().string() + "/");
 }
 
 }  // namespace

@@ -327,19 +327,61 @@ TEST(FileSystem, WithTrailingSlashAddsOneOnlyWhenMissing) {
   EXPECT_EQ(platform::WithTrailingSlash(table), table + "/");
 }
 
-TEST(FileSystem, CodePagePathsReachUtf8Names) {
+TEST(FileSystem, SystemPathsAreUsedAsTheyAreAndTagNamesAreConvertedWhenJoined) {
   TempDir dir;
-  const std::string folder = platform::Sjis(dir.path().string() + "/歌詞ソ表");
+  // "Zoë" has no code page 932 form: the path works exactly as given.
+  const std::string folder = dir.path().string() + "/Zoë/歌詞";
   ASSERT_TRUE(platform::ForceDirectories(folder));
-  EXPECT_TRUE(fs::is_directory(dir.path() / "歌詞ソ表"));
-  EXPECT_EQ(platform::SystemPath(folder), dir.path().string() + "/歌詞ソ表");
-  EXPECT_EQ(platform::ProgramPath(dir.path().string() + "/歌詞ソ表"), folder);
+  EXPECT_TRUE(fs::is_directory(dir.path() / "Zoë" / "歌詞"));
+  EXPECT_FALSE(fs::exists(dir.path() / "Zo?"));
   File file;
-  ASSERT_TRUE(file.Open(folder + "/" + platform::Sjis("曲.txt"), File::Mode::Create));
+  const std::string song = folder + "/" + platform::SystemName(platform::Sjis("曲ソ.txt"));
+  ASSERT_TRUE(file.Open(song, File::Mode::Create));
   ASSERT_TRUE(file.Write("x"));
   file.Close();
-  EXPECT_EQ(ReadBytes((dir.path() / "歌詞ソ表" / "曲.txt").string()), "x");
-  EXPECT_TRUE(platform::FileExists(folder + "/" + platform::Sjis("曲.txt")));
+  EXPECT_EQ(ReadBytes((dir.path() / "Zoë" / "歌詞" / "曲ソ.txt").string()), "x");
+  EXPECT_TRUE(platform::FileExists(song));
+  // Shown in a message, the path is code page 932 text with "?" for what the code page lacks.
+  EXPECT_EQ(platform::DisplayPath("/a/Zoë/" + std::string("歌詞")), platform::Sjis("/a/Zo?/歌詞"));
+}
+
+TEST(WholeFile, ARegularFileReadNeverGoesThroughALink) {
+  TempDir dir;
+  WriteBytes(dir.File("secret"), "SECRET");
+  WriteBytes(dir.File("plain"), "words");
+  fs::create_symlink(dir.File("secret"), dir.File("link"));
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+  fs::create_directory(dir.path() / "folder");
+  struct Case {
+    const char* name;
+    int reason;
+  };
+  for (const Case& c : {Case{"link", ELOOP}, Case{"fifo", EINVAL}, Case{"folder", EISDIR}, Case{"missing", ENOENT}}) {
+    std::string content = "stale";
+    errno = 0;
+    EXPECT_FALSE(platform::ReadRegularFile(dir.File(c.name), content)) << c.name;
+    EXPECT_EQ(errno, c.reason) << c.name;
+    EXPECT_EQ(content, "") << c.name;
+  }
+  std::string content;
+  EXPECT_TRUE(platform::ReadRegularFile(dir.File("plain"), content));
+  EXPECT_EQ(content, "words");
+  // The ordinary reader still follows links (song files may be links).
+  EXPECT_TRUE(platform::ReadWholeFile(dir.File("link"), content));
+}
+
+TEST(FileSystem, LinkFileNeverOverwrites) {
+  TempDir dir;
+  WriteBytes(dir.File("a"), "a");
+  WriteBytes(dir.File("b"), "b");
+  errno = 0;
+  EXPECT_FALSE(platform::LinkFile(dir.File("a"), dir.File("b")));
+  EXPECT_EQ(errno, EEXIST);
+  EXPECT_EQ(ReadBytes(dir.File("b")), "b");
+  EXPECT_TRUE(platform::LinkFile(dir.File("a"), dir.File("c")));
+  // Replacing the first name keeps the old content under the second.
+  ASSERT_TRUE(platform::ReplaceFileContent(dir.File("a"), "new"));
+  EXPECT_EQ(ReadBytes(dir.File("c")), "a");
 }
 
 TEST(FileOpen, OnlyRegularFilesAndNeverBlocking) {

@@ -42,7 +42,7 @@ TEST(LyricsFileName, SlashesBecomeUnderscoresAndNothingElseOfAnOrdinaryName) {
   EXPECT_EQ(library::LyricsFileName(state, "Love/Hate", "Best"), data + "Love_Hate-Best.txt");
   EXPECT_EQ(library::LyricsFileName(state, " a ", "B"), data + " a -B.txt");  // nothing trimmed
   EXPECT_EQ(library::LyricsFileName(state, "Why?", "a:b"), data + "Why_-a_b.txt");
-  EXPECT_EQ(library::LyricsFileName(state, Sjis("ソ"), Sjis("表")), data + Sjis("ソ-表") + ".txt");
+  EXPECT_EQ(library::LyricsFileName(state, Sjis("ソ"), Sjis("表")), data + "ソ-表.txt");  // the system's form
   EXPECT_EQ(library::LyricsFileName(state, "../../etc", "x"), data + ".._.._etc-x.txt");
 }
 
@@ -63,6 +63,23 @@ TEST(LyricsFiles, WrittenAsCrLfLinesReadBackAndTheOpeningLine) {
   EXPECT_EQ(library::OpeningLine(path), "");
   WriteBytes(path, "only\rline");
   EXPECT_EQ(library::OpeningLine(path), "only");
+}
+
+TEST(LyricsFiles, AnOpeningLineLongerThanTheStartThatIsReadFirstIsWhole) {
+  TempDir dir;
+  MainState state(dir.path().string());
+  const std::string path = library::LyricsFileName(state, "a", "b");
+  library::WriteLyricsFile(path, "x");
+  for (std::size_t length : {4095u, 4096u, 4097u, 9000u}) {
+    const std::string line(length, 'l');
+    WriteBytes(path, line + "\r\nnext");
+    EXPECT_EQ(library::OpeningLine(path), line) << length;
+    WriteBytes(path, line);
+    EXPECT_EQ(library::OpeningLine(path), line) << length;
+  }
+  // A CR as the last byte of the start, its LF after it.
+  WriteBytes(path, std::string(4095, 'c') + "\r\nnext");
+  EXPECT_EQ(library::OpeningLine(path), std::string(4095, 'c'));
 }
 
 TEST(LyricsFiles, AWriteThatFailsHalfwayKeepsTheOldFile) {

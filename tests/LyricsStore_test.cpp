@@ -130,8 +130,9 @@ TEST_F(LyricsStoreTest, EditorOfALyricsFileThatCannotBeReadFailsInsteadOfShowing
     library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
     FAIL() << "no error raised";
   } catch (const platform::Error& error) {
-    EXPECT_EQ(std::string(error.what()), platform::Sjis("ファイルを読み込めません。") + "\r\n" + state.LyricsPath +
-                                             "\r\n(" + platform::Utf8ToCp932(std::strerror(EINVAL)) + ")");
+    EXPECT_EQ(std::string(error.what()),
+              platform::Sjis("通常のファイルではないため開きません（リンク・フォルダ・FIFO・デバイスなど）。\r\n") +
+                  state.LyricsPath);
   }
   EXPECT_EQ(state.LyricsPath, DataFolder() + "/A-Al.txt");
 }
@@ -151,7 +152,7 @@ TEST_F(LyricsStoreTest, EditorWithoutADataFolderFailsBeforeLookingAtAnyLyrics) {
   EXPECT_EQ(state.LyricsPath, DataFolder() + "/A-Al.txt");
 }
 
-TEST_F(LyricsStoreTest, EditorTreatsFoldersInPlaceOfFilesAsMissing) {
+TEST_F(LyricsStoreTest, EditorTreatsAFolderInPlaceOfTheSongAsMissingAndRefusesOneInPlaceOfTheLyrics) {
   // A folder where the song's audio file should be: no tag lyrics.
   const std::string folderSong = Root().string() + "/iPod_Control/Music/F00/folder.mp3";
   fs::create_directories(folderSong);
@@ -160,13 +161,12 @@ TEST_F(LyricsStoreTest, EditorTreatsFoldersInPlaceOfFilesAsMissing) {
   ASSERT_TRUE(content);
   EXPECT_FALSE(content->text);
 
-  // A folder where the lyrics file should be: the tag lyrics are shown.
+  // A folder where the lyrics file should be is refused, like a link or a FIFO: showing the
+  // tag lyrics would let a save try to replace it.
   const std::string song = testing_support::AddSong(Root(), "F00/a.mp3", Tags("A", "Al", "tag lyrics"));
   state.MList = {Row("A", "Al", song)};
   fs::create_directories(LyricsFile("A", "Al"));
-  content = library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
-  ASSERT_TRUE(content && content->text);
-  EXPECT_EQ(*content->text, "tag lyrics");
+  EXPECT_THROW(library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}}), platform::Error);
 }
 
 TEST_F(LyricsStoreTest, JapaneseNamesWithTrailByte5CStayWhole) {
@@ -176,7 +176,7 @@ TEST_F(LyricsStoreTest, JapaneseNamesWithTrailByte5CStayWhole) {
   WriteLyrics(title, album, platform::Sjis("表示\r\n"));
   auto content = library::OpenLyricsEditor(state, ListId::MList, ListSelection{{0}});
   ASSERT_TRUE(content && content->text);
-  EXPECT_EQ(state.LyricsPath, DataFolder() + "/" + platform::Sjis("表_ソ-ソフト.txt"));
+  EXPECT_EQ(state.LyricsPath, DataFolder() + "/表_ソ-ソフト.txt");
   EXPECT_EQ(content->caption, platform::Sjis("表_ソ (ソフト)"));
   EXPECT_EQ(*content->text, platform::Sjis("表示\r\n"));
 }
@@ -232,9 +232,14 @@ TEST_F(LyricsStoreTest, ImportOfOneRowStoresTheTagLyrics) {
   WriteLyrics(platform::Sjis("表/ソ"), platform::Sjis("アルバム"), "old\r\n");
 
   library::ImportLyricsOfRow(state, ui, ListSelection{{0}});
-  EXPECT_EQ(ReadBytes(DataFolder() + "/" + platform::SystemPath(platform::Sjis("表_ソ-アルバム.txt"))),
+  EXPECT_EQ(ReadBytes(DataFolder() + "/表_ソ-アルバム.txt"),
             platform::Sjis("一行目\r\n二行目\r\n"));
-  EXPECT_EQ(ui.boxes, (std::vector<Box>{{"information", "歌詞を保存しました。"}}));
+  // The old file differed: asked first, kept in Backup/.
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[0].kind, "yes-no");
+  EXPECT_TRUE(ui.boxes[1].text.starts_with("歌詞を保存しました。\r\n元の歌詞ファイルは " + DataFolder() +
+                                           "/Backup/表_ソ-アルバム."))
+      << ui.boxes[1].text;
 }
 
 TEST_F(LyricsStoreTest, ImportOfARegisteredRowTakesThatRowAndLeavesTheSongListAlone) {
@@ -324,12 +329,14 @@ TEST_F(LyricsStoreTest, GetAllLyricsReplacesFilesFromTagsAndKeepsTheOthers) {
   EXPECT_EQ(ReadBytes(LyricsFile(platform::Sjis("ソ"), platform::Sjis("表"))), platform::Sjis("表の歌\r\n"));
   ASSERT_FALSE(ui.boxes.empty());
   EXPECT_EQ(ui.boxes.front().kind, "yes-no");
-  EXPECT_EQ(ui.boxes.back(), (Box{"information", "完了しました。"}));
+  EXPECT_EQ(ui.boxes.back(), (Box{"information", "完了しました。\r\n歌詞ファイル 1 件を置き換えました。元のファイルは " +
+                                                     DataFolder() + "/Backup/ にあります。"}));
 }
 
 TEST_F(LyricsStoreTest, GetAllLyricsWithoutPlayerStillSaysFinished) {
   library::GetAllLyrics(state, ui, /*ask=*/false);
-  EXPECT_EQ(ui.boxes, (std::vector<Box>{{"error", "iPodが認識されていません。"}, {"information", "完了しました。"}}));
+  EXPECT_EQ(ui.boxes, (std::vector<Box>{{"error", "iPodが認識されていません。"},
+                                        {"information", "完了しました。\r\n置き換えた歌詞ファイルはありません。"}}));
   EXPECT_FALSE(state.ImportLyrics);
 }
 

@@ -13,7 +13,7 @@ using platform::Sjis;
 
 TEST(PlayerSafeName, ReplacesWhatFatRefusesAndNothingElse) {
   EXPECT_EQ(PlayerSafeName("AC/DC: \"Live\" <1|2> *?\\"), "AC_DC_ _Live_ _1_2_ ___");
-  EXPECT_EQ(PlayerSafeName(std::string("a\x01\x1F\tb", 5)), "a___b");
+  EXPECT_EQ(PlayerSafeName(std::string("a\x01\x1F\x7F b", 6)), "a__\x7F b");
   EXPECT_EQ(PlayerSafeName("Love & Peace (Remix) [1]!"), "Love & Peace (Remix) [1]!");
   EXPECT_EQ(PlayerSafeName(""), "");
 }
@@ -24,6 +24,31 @@ TEST(PlayerSafeName, TrailBytesThatLookLikeRefusedCharactersStay) {
   ASSERT_EQ(title[1], '\\');
   EXPECT_EQ(PlayerSafeName(title), title);
   EXPECT_EQ(PlayerSafeName(title + "\\" + Sjis("ソ")), title + "_" + Sjis("ソ"));
+}
+
+TEST(PlayerSafeName, TabsAndLineBreaksBecomeSpacesAsInListValues) {
+  EXPECT_EQ(PlayerSafeName("a\tb\r\nc\rd\ne"), "a b  c d e");
+  std::string value = "x\ty\r\n";
+  library::SpacesForTabsAndLineBreaks(value, 1);
+  EXPECT_EQ(value, "x y  ");
+}
+
+TEST(PlayerSafeName, BytesThatAreNotCodePage932BecomeUnderscores) {
+  struct Case {
+    std::string in, out;
+  };
+  const Case cases[] = {
+      {"Caf\xE9", "Caf_"},                     // a lead byte at the end
+      {"Caf\xE9 del Mar", "Caf_ del Mar"},     // a lead byte before a byte that is no trail byte
+      {"Caf\xE9/Bar", "Caf__Bar"},             // the "/" after it is a character and is replaced too
+      {"\x80\xA0\xFD\xFE\xFF", "_____"},       // bytes that are never characters
+      {"\x85\x40", "_@"},                      // an undefined pair: its lead byte goes
+      {"\xB1\xDF", "\xB1\xDF"},                 // half-width katakana stay
+      {Sjis("表") + "\xE9", Sjis("表") + "_"},   // a valid character before stays whole
+  };
+  for (const Case& c : cases) EXPECT_EQ(PlayerSafeName(c.in), c.out) << c.in;
+  EXPECT_EQ(NotesPageName("Caf\xE9/"), "Caf__");
+  EXPECT_EQ(NotesFolderName("\xE9."), "__");
 }
 
 TEST(PlayerSafeName, CutsAtACharacterBoundaryTo240Utf8Bytes) {

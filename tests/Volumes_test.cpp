@@ -49,15 +49,16 @@ TEST(ParseMountInfo, KeepsDisksAndLeavesOutPseudoFileSystems) {
   EXPECT_FALSE(platform::IsPseudoFileSystem("hfsplus"));
 }
 
-TEST(ParseMountInfo, DecodesEscapesAndConvertsToTheCodePage) {
+TEST(ParseMountInfo, DecodesEscapesAndKeepsTheSystemBytes) {
   const std::string text = MountLine(1, "/media/My\\040Disk", "exfat") + MountLine(2, "/mnt/back\\134slash", "ext4") +
                            MountLine(3, "/mnt/a\\0401", "ext4") + MountLine(4, "/mnt/tab\\011x\\012y", "ext4") +
                            MountLine(5, "/mnt/not\\08escape", "ext4") + MountLine(6, "/media/歌詞", "vfat") +
-                           MountLine(7, "/media/\xF0\x9F\x98\x80", "vfat");  // no code page 932 form
+                           MountLine(7, "/media/\xF0\x9F\x98\x80", "vfat") +  // no code page 932 form
+                           MountLine(8, "/media/me/Zoë's\\040iPod", "vfat");
   Roots roots;
   for (const auto& entry : platform::ParseMountInfo(text)) roots.push_back(entry.root);
   EXPECT_EQ(roots, (Roots{"/media/My Disk/", "/mnt/back\\slash/", "/mnt/a 1/", "/mnt/tab\tx\ny/",
-                          "/mnt/not\\08escape/", platform::Sjis("/media/歌詞/")}));
+                          "/mnt/not\\08escape/", "/media/歌詞/", "/media/\xF0\x9F\x98\x80/", "/media/me/Zoë's iPod/"}));
 }
 
 TEST(ParseMountInfo, SkipsMalformedLines) {
@@ -76,9 +77,9 @@ TEST_F(ExtraRootsReset, VolumeRootsAreSortedByBytesWithoutDuplicates) {
   const std::string text = MountLine(5, "/srv/bind", "ext4") + MountLine(6, "/srv/bind", "ext4") +
                            MountLine(7, "/media/歌", "vfat") + MountLine(8, "/media/user/IPOD", "vfat") +
                            MountLine(9, "/", "ext4") + MountLine(10, "/Media", "ext4");
-  // Byte order: "/M" < "/m", and "/media/u" (0x75) < "/media/" + lead byte 0x89.
+  // Byte order: "/M" < "/m", and "/media/u" (0x75) < "/media/" + the UTF-8 lead byte 0xE6.
   EXPECT_EQ(platform::VolumeRoots(text, {"/tmp/player", "/media/user/IPOD/", ""}),
-            (Roots{"/", "/Media/", "/media/user/IPOD/", platform::Sjis("/media/歌/"), "/srv/bind/",
+            (Roots{"/", "/Media/", "/media/user/IPOD/", "/media/歌/", "/srv/bind/",
                    "/tmp/player/"}));
   EXPECT_EQ(platform::VolumeRoots("", {}), Roots{});
 }

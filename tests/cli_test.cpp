@@ -2,6 +2,7 @@
 // and data folders made in a temporary folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -358,6 +359,82 @@ TEST_F(Cli, ScanWithImportLyricsWritesEveryTagsLyrics) {
   EXPECT_EQ(run.out, "2\n");
   EXPECT_EQ(ReadBytes(DataFile("夜に駆ける-THE BOOK.txt")), Sjis("沈むように\r\n溶けてゆくように\r\n"));
   EXPECT_FALSE(fs::exists(DataFile("群青-THE BOOK.txt")));
+}
+
+TEST_F(Cli, ImportsMoveHandWrittenLyricsToBackupAndSaySo) {
+  auto rows = ScannedPlayer();
+  WriteBytes(DataFile("夜に駆ける-the book.txt"), Sjis("手で書いた\r\n"));
+  ToolResult run = Tool("lyrics import " + rows.at("夜に駆ける"));
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  const std::string backups = (data_ / "MusicDatas" / "Backup").string();
+  EXPECT_NE(run.err.find("元の歌詞ファイルは " + backups + "/夜に駆ける-the book."), std::string::npos) << run.err;
+  // Replaced under the name it was found by.
+  EXPECT_EQ(ReadBytes(DataFile("夜に駆ける-the book.txt")), Sjis("沈むように\r\n溶けてゆくように\r\n"));
+  EXPECT_FALSE(fs::exists(DataFile("夜に駆ける-THE BOOK.txt")));
+
+  WriteBytes(DataFile("夜に駆ける-the book.txt"), Sjis("また手で\r\n"));
+  run = Tool("scan --import-lyrics");
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("完了しました。\n歌詞ファイル 1 件を置き換えました。元のファイルは " + backups + "/ にあります。"),
+            std::string::npos)
+      << run.err;
+  std::vector<std::string> kept;
+  for (const auto& entry : fs::directory_iterator(backups)) kept.push_back(platform::Cp932ToUtf8(ReadBytes(entry.path().string())));
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(kept, (std::vector<std::string>{"また手で\r\n", "手で書いた\r\n"}));
+}
+
+TEST_F(Cli, ALinkedLyricsFileIsNeitherShownNorListedNorExported) {
+  auto rows = ScannedPlayer();
+  const std::string secret = dir_.File("shadow");
+  WriteBytes(secret, "root:SECRET:19000\n");
+  fs::create_symlink(secret, DataFile("夜に駆ける-THE BOOK.txt"));
+  for (const std::string& command : {"lyrics show " + rows.at("夜に駆ける"), "register " + rows.at("夜に駆ける")}) {
+    const ToolResult run = Tool(command);
+    EXPECT_EQ(run.exitCode, 1) << command;
+    EXPECT_EQ(run.out.find("SECRET"), std::string::npos) << command;
+    EXPECT_NE(run.err.find("通常のファイルではないため開きません"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("夜に駆ける-THE BOOK.txt"), std::string::npos) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(DataFile("MusicList.lst")));
+  EXPECT_EQ(ReadBytes(secret), "root:SECRET:19000\n");
+}
+
+TEST_F(Cli, PathsTheCodePageCannotHoldAreUsedExactly) {
+  data_ = dir_.path() / "Zoë" / "d";
+  player_ = dir_.path() / "Zoë's iPod";
+  auto rows = ScannedPlayer();
+  EXPECT_EQ(Tool("detect").out, PlayerRoot() + "\n");
+  ASSERT_EQ(Tool("lyrics set " + rows.at("群青"), "青\n").exitCode, 0);
+  EXPECT_EQ(ReadBytes(DataFile("群青-THE BOOK.txt")), Sjis("青\r\n"));
+  EXPECT_TRUE(fs::exists(DataFile("iPodMusicList.lst")));
+  EXPECT_FALSE(fs::exists(dir_.path() / "Zo?"));
+  // The song's path is the system's bytes, and a later run reads it back and opens it.
+  const std::vector<ListLine> list = ParseList(Tool("list player").out);
+  ASSERT_FALSE(list.empty());
+  EXPECT_EQ(list[0].back().rfind(PlayerRoot() + "iPod_Control/Music/", 0), 0u) << list[0].back();
+  EXPECT_EQ(Tool("lyrics show " + rows.at("夜に駆ける")).out, "沈むように\n溶けてゆくように\n");
+}
+
+TEST_F(Cli, TagTextThatIsNotShiftJisStillNamesALyricsFile) {
+  MakePlayer(player_);
+  // An ID3v2.3 title frame flagged Latin-1 holding "Café/Bar" as Latin-1 bytes.
+  const std::string nul(1, '\0');
+  Bytes frames;
+  frames.Append(testing_support::Id3v23Frame("TIT2", nul + "Caf\xE9/Bar"))
+      .Append(testing_support::Id3v23Frame("TALB", nul + "Caf\xE9 del Mar"));
+  Bytes song;
+  song.Text("ID3").U8(3).U8(0).U8(0).Syncsafe32(static_cast<std::uint32_t>(frames.size())).Append(frames);
+  for (int i = 0; i < 20; ++i) song.U8(0xFF).U8(0xFB).U8(0x90).U8(0x44).Fill(413, 0x55);
+  fs::create_directories(player_ / "iPod_Control" / "Music" / "F00");
+  WriteBytes(Song("F00/cafe.mp3"), song.str());
+  ASSERT_EQ(Tool("scan").exitCode, 0);
+  const ToolResult run = Tool("lyrics set 1", "la\n");
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ReadBytes(DataFile("Caf__Bar-Caf_ del Mar.txt")), "la\r\n");
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(data_ / "MusicDatas")) ++entries;
+  EXPECT_EQ(entries, 2u);  // the lyrics and the song list, no temporary left behind
 }
 
 TEST_F(Cli, ScanAndExportWithoutAPlayerFailAndSaveNothing) {
