@@ -459,6 +459,7 @@ int Main(int argc, char** argv) {
     library::MainState state;
     // A list file that does not load ends the run here, before anything could be saved over it.
     library::LoadLists(state, library::ListsToLoad::Both);
+    library::RemoveDataFolderTemporaries(state.AppDir);
     status = Runner(state, ui, out).Run(request);
   } catch (const UsageError& error) {
     return ShowUsageError(error);

@@ -8,15 +8,13 @@
 
 #include "library/FileErrors.h"
 #include "library/ListFiles.h"
+#include "library/NotesOnPlayer.h"
 #include "library/LyricsFiles.h"
 #include "library/PlayerDetect.h"
 #include "library/PlayerNames.h"
 #include "library/Progress.h"
 #include "library/TextLines.h"
 #include "platform/CodePage.h"
-#include "platform/DirEnum.h"
-#include "platform/File.h"
-#include "platform/FileSystem.h"
 #include "platform/TextCompare.h"
 
 namespace library {
@@ -27,8 +25,6 @@ namespace {
 constexpr std::size_t kNoteByteLimit = 4096;
 constexpr std::size_t kNoteCountLimit = 1000;
 constexpr std::size_t kReportedOverLimit = 5;
-// Album folders are one level below Notes; deeper folders are only counted, never written.
-constexpr int kCountedFolderDepth = 8;
 
 // Counts of inserted positions, for "how many smaller tracks lie between two positions".
 class PositionCounter {
@@ -90,82 +86,6 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<long long>& tracks)
   return order;
 }
 
-std::size_t CountFiles(const std::string& folder, int depth) {
-  std::size_t count = 0;
-  for (const platform::DirEntry& entry : platform::ListDirectory(folder, "*")) {
-    if (entry.name == "." || entry.name == "..") continue;
-    if (!entry.isDirectory)
-      ++count;
-    else if (depth > 0)
-      count += CountFiles(folder + entry.name + "/", depth - 1);
-  }
-  return count;
-}
-
-// Where one page goes, below the Notes folder of the player.
-struct PagePlace {
-  std::string folder;    // Notes folder or its album folder, ending with "/"
-  std::string path;      // folder + page file
-  std::string relative;  // the path below Notes/, for the report
-};
-
-PagePlace PlaceOfPage(const std::string& notesFolder, const SongRow& row) {
-  const std::string album = NotesFolderName(row.Album());
-  const std::string page = NotesPageName(row.Title());
-  PagePlace place;
-  place.folder = album.empty() ? notesFolder : notesFolder + album + "/";
-  place.path = place.folder + page;
-  place.relative = album.empty() ? page : album + "/" + page;
-  return place;
-}
-
-// Writes the pages of one export below the root the export began with. Folders are made
-// one level at a time below that root, so a player that went away makes the write fail
-// instead of rebuilding its folders somewhere else.
-class PageWriter {
-public:
-  PageWriter(MainState& state, std::string root) : state_(state), root_(std::move(root)), notes_(root_ + "Notes/") {}
-
-  const std::string& NotesFolder() const { return notes_; }
-  bool WroteAny() const { return wroteAny_; }
-
-  void Write(const PagePlace& place, const std::string& content) {
-    // A removal handled during the run forgets the player; its pages are not written on.
-    if (state_.DriveRoot != root_) throw Failure(place, ENODEV);
-    EnsureFolder(place, notes_);
-    if (place.folder != notes_) EnsureFolder(place, place.folder);
-    errno = 0;
-    if (!platform::ReplaceFileContent(place.path, content, platform::Durability::Unsynced))
-      throw Failure(place, errno);
-    wroteAny_ = true;
-  }
-
-  void TrySync() const {
-    if (wroteAny_) platform::SyncFileSystem(root_);
-  }
-  void Sync() const {
-    errno = 0;
-    if (!platform::SyncFileSystem(root_)) throw FileError("iPodへの書き込みを完了できません。", root_, errno);
-  }
-
-private:
-  static platform::Error Failure(const PagePlace& place, int reason) {
-    return FileError("ノートを書き込めません。", place.path, reason);
-  }
-
-  void EnsureFolder(const PagePlace& place, const std::string& folder) {
-    if (platform::DirectoryExists(folder)) return;
-    errno = 0;
-    if (!platform::CreateDir(folder)) throw Failure(place, errno);
-    wroteAny_ = true;
-  }
-
-  MainState& state_;
-  const std::string root_;
-  const std::string notes_;
-  bool wroteAny_ = false;
-};
-
 // The first line of a lyrics file's text; empty when there is no file or no line.
 std::string FirstLine(const std::optional<std::string>& lyrics) {
   std::string_view first;
@@ -175,7 +95,15 @@ std::string FirstLine(const std::optional<std::string>& lyrics) {
 
 void NoteOverLimit(ExportReport& report, const PagePlace& place) {
   ++report.pagesOverLimit;
-  if (report.firstOverLimit.size() < kReportedOverLimit) report.firstOverLimit.push_back(place.relative);
+  if (report.firstOverLimit.size() < kReportedOverLimit) report.firstOverLimit.push_back(place.Relative());
+}
+
+// The neighbours' links name the pages this export gives them.
+void LinkPlannedPages(const NotesPlan& plan, const std::string& album, TAlbumData& neighbours) {
+  if (const PagePlace* prev = neighbours.HasPrev ? plan.PlaceOfSong(album, neighbours.Prev) : nullptr)
+    neighbours.PrevPage = prev->page;
+  if (const PagePlace* next = neighbours.HasNext ? plan.PlaceOfSong(album, neighbours.Next) : nullptr)
+    neighbours.NextPage = next->page;
 }
 
 }  // namespace
@@ -276,6 +204,11 @@ std::string ExportReportText(const ExportReport& report) {
       text += "\r\n  " + platform::Sjis("ほか ") + std::to_string(report.pagesOverLimit - report.firstOverLimit.size()) +
               platform::Sjis(" 件");
   }
+  if (!report.renamed.empty()) {
+    text += "\r\n\r\n" + platform::Sjis("大文字と小文字だけが違う名前が ") + std::to_string(report.renamed.size()) +
+            platform::Sjis(" 件ありました。上書きしないよう別の名前で書き込みました。");
+    for (const NameClash& clash : report.renamed) text += "\r\n  " + clash.wanted + platform::Sjis(" → ") + clash.given;
+  }
   if (report.pagesInNotes > kNoteCountLimit)
     text += "\r\n\r\n" + platform::Sjis("Notes フォルダのノートが ") + std::to_string(report.pagesInNotes) +
             platform::Sjis(" 件になりました。iPod が読み込むのは最初の 1,000 件だけです。");
@@ -289,12 +222,15 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
     ui.ErrorBox(NotRecognisedText());
     return report;
   }
-  PageWriter writer(state, state.DriveRoot);
+  const std::string root = state.DriveRoot;
+  NotesOnPlayer player(root);
+  RemoveDataFolderTemporaries(state.AppDir);
 
   const std::string previous = ui.SetStatus(working);
   ui.ProcessMessages();
 
   const AlbumIndex albums(state.AList);
+  const NotesPlan plan(state.AList);
   const std::size_t ticked = CountChecked(state.AList);
   std::string registered;
   try {
@@ -309,11 +245,13 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
       registered += RegisteredLine(state, row, writePage ? FirstLine(lyrics) : OpeningLine(lyricsPath)) + "\r\n";
       if (!writePage) continue;
 
-      const TAlbumData neighbours = albums.FindAlbumNeighbours(row.Album(), row.Title());
+      const PagePlace& place = *plan.PlaceOfRow(i);
+      // A removal handled during the run forgets the player; its pages are not written on.
+      if (state.DriveRoot != root) throw FileError("ノートを書き込めません。", player.PathOf(place), ENODEV);
+      TAlbumData neighbours = albums.FindAlbumNeighbours(row.Album(), row.Title());
+      LinkPlannedPages(plan, row.Album(), neighbours);
       const std::string content = JoinLinesCrLf(NotesPage(row, neighbours, lyrics ? &*lyrics : nullptr));
-
-      const PagePlace place = PlaceOfPage(writer.NotesFolder(), row);
-      writer.Write(place, content);
+      player.Write(place, content);
       ++report.pagesWritten;
       if (content.size() > kNoteByteLimit) NoteOverLimit(report, place);
 
@@ -322,12 +260,13 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
       // value stops at 100.
       ui.SetProgress(RoundedPercent(i, ticked));
     }
-    if (writer.WroteAny()) writer.Sync();
+    if (player.WroteAny()) player.Sync();
   } catch (...) {
     // The pages written before the failure stay on the player: flush them as far as it goes.
-    writer.TrySync();
+    player.TrySync();
     throw;
   }
+  for (const NameClash& clash : plan.Clashes()) report.renamed.push_back(clash);
 
   WriteRegisteredList(state, registered);
   ui.ProcessMessages();
@@ -336,7 +275,9 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
   LoadLists(state, ListsToLoad::RegisteredOnly);
   ui.ProcessMessages();
 
-  report.pagesInNotes = CountFiles(writer.NotesFolder(), kCountedFolderDepth);
+  // Success is told only about the player the run began with, still in its place.
+  player.CheckStillMounted();
+  report.pagesInNotes = player.CountNotes();
   ui.InformationBox(ExportReportText(report));
   return report;
 }

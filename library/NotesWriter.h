@@ -7,6 +7,7 @@
 
 #include "library/Feedback.h"
 #include "library/MainState.h"
+#include "library/NotesNames.h"
 
 namespace library {
 
@@ -52,13 +53,16 @@ struct ExportReport {
   std::size_t pagesOverLimit = 0;              // pages longer than 4,096 bytes
   std::vector<std::string> firstOverLimit;     // up to five of them, as paths below Notes/
   std::size_t pagesInNotes = 0;                // pages the Notes folder holds afterwards
+  std::vector<NameClash> renamed;              // pages and folders named apart from a case twin
   bool stopped = false;
 };
 // The report's text for the information box (code page 932).
 std::string ExportReportText(const ExportReport& report);
 
-// The create-list command. Writes the pages under the DriveRoot it had at its start, then
-// MusicList.lst, then reloads the registered list; shows the report in an information box.
+// The create-list command. Writes the pages onto the player whose root was DriveRoot at its
+// start (through a handle opened then), then MusicList.lst, then reloads the registered list;
+// shows the report in an information box. A player that was unmounted or replaced during
+// the run is reported as a failure (platform::Error), never as success.
 ExportReport ExportNotes(MainState& state, Feedback& ui);
 
 }  // namespace library

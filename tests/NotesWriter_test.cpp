@@ -3,10 +3,12 @@
 #include "library/NotesWriter.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -17,6 +19,7 @@
 #include "library/LyricsFiles.h"
 #include "library/PlayerNames.h"
 #include "platform/CodePage.h"
+#include "platform/DirHandle.h"
 #include "platform/Error.h"
 #include "platform/File.h"
 
@@ -585,6 +588,105 @@ TEST_F(Export, StopBetweenPagesKeepsEveryRowInTheList) {
   EXPECT_EQ(ui.status, "iPod が認識されていません。");
   EXPECT_EQ(ui.progress.back(), 0);
   EXPECT_NE(ui.boxes.back().text.find("中止"), std::string::npos);
+}
+
+// Every regular file below folder, as sorted paths relative to it.
+std::vector<std::string> FilesBelow(const fs::path& folder) {
+  std::vector<std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (!entry.is_directory()) files.push_back(fs::relative(entry.path(), folder).string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+TEST_F(Export, CaseTwinsGetDistinctNamesLinksFollowAndTheReportListsThem) {
+  // "Love"/"LOVE" in "Best", and "Other" in both "BEST" and "Best", plus a title that is
+  // already what the second twin would be called.
+  state.AList = {Row("Love", "Best", "1"), Row("LOVE", "Best", "2"), Row("Other", "BEST", "1"),
+                 Row("Other", "Best", "3"), Row("love (2)", "Best", "4"), Row("Love", "Best", "5")};
+  for (const SongRow& row : state.AList) Lyrics(platform::Cp932ToUtf8(row.Title()), platform::Cp932ToUtf8(row.Album()), "la");
+  const library::ExportReport report = library::ExportNotes(state, ui);
+
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"),
+            (std::vector<std::string>{"BEST (2)/Other", "Best/LOVE (2)", "Best/Love", "Best/Other", "Best/love (2) (2)"}));
+  // The rows of one title and album share one page; the twin's page keeps its own text.
+  EXPECT_NE(ReadBytes(Notes("Best/LOVE (2)")).find("song=LOVE\">LOVE</a>"), std::string::npos);
+  EXPECT_NE(ReadBytes(Notes("BEST (2)/Other")).find("album=BEST&song=Other\">Other</a>"), std::string::npos);
+  // Links name the page the twin was given.
+  EXPECT_NE(ReadBytes(Notes("Best/Love")).find("Next:<a href=\"LOVE (2)\">LOVE</a>"), std::string::npos);
+  ASSERT_EQ(report.renamed.size(), 3u);
+  EXPECT_EQ(report.renamed[0].wanted, "Best/LOVE");
+  EXPECT_EQ(report.renamed[0].given, "Best/LOVE (2)");
+  EXPECT_EQ(report.renamed[1].given, "BEST (2)");
+  EXPECT_EQ(report.renamed[2].given, "Best/love (2) (2)");
+  EXPECT_NE(ui.boxes.back().text.find("Best/LOVE → Best/LOVE (2)"), std::string::npos) << ui.boxes.back().text;
+}
+
+TEST_F(Export, LeftoversOfAKilledRunAreRemovedAndOthersKept) {
+  // What a run killed while writing leaves: a temporary in our folder on the player and one
+  // beside the list file and a lyrics file in the data folder.
+  fs::create_directories(player.path() / ".lyrimate" / "tmp");
+  for (const fs::path& folder : {player.path() / ".lyrimate" / "tmp", data.path(), data.path() / "MusicDatas"}) {
+    platform::File abandoned;
+    std::string name;
+    ASSERT_TRUE(platform::DirHandle::Open(folder.string()).CreateTemporary(abandoned, name));
+  }
+  WriteBytes(data.File("MusicDatas/MusicList.lst.abcdef"), "the user's");
+  fs::create_directories(player.path() / "Notes");
+  WriteBytes(Notes(".hidden note"), "the user's");
+  state.AList = {Row("a", "Al", "1")};
+  library::ExportNotes(state, ui);
+
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"), (std::vector<std::string>{".hidden note", "Al/a"}));
+  EXPECT_TRUE(fs::is_empty(player.path() / ".lyrimate" / "tmp"));
+  for (const std::string& file : FilesBelow(data.path())) EXPECT_FALSE(platform::IsTemporaryName(fs::path(file).filename()));
+  EXPECT_TRUE(fs::exists(data.File("MusicDatas/MusicList.lst.abcdef")));
+}
+
+TEST_F(Export, AWriteThatFailsLeavesNoTemporaryAnywhere) {
+  state.AList = {Row("a", "Al", "1")};
+  platform::SimulateFullDiskAfter(20);
+  EXPECT_THROW(library::ExportNotes(state, ui), platform::Error);
+  platform::SimulateFullDiskAfter(-1);
+  EXPECT_EQ(FilesBelow(player.path()), std::vector<std::string>{});
+}
+
+// A tmpfs mounted as the player, so that it can be unmounted in the middle of an export.
+class UnmountedExport : public Export {
+protected:
+  void SetUp() override {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root; the unmount case is not run";
+    if (::mount("tmpfs", player.path().c_str(), "tmpfs", 0, "size=64m") != 0)
+      GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << "); the unmount case is not run";
+    mounted = true;
+    Export::SetUp();
+  }
+  void TearDown() override {
+    if (mounted) ::umount2(player.path().c_str(), MNT_DETACH);
+  }
+  bool mounted = false;
+};
+
+TEST_F(UnmountedExport, PlayerUnmountedMidRunIsAFailureAndTheMountPointGetsNothing) {
+  for (int i = 0; i < 50; ++i) state.AList.push_back(Row("s" + std::to_string(i), "ALBUM", std::to_string(i)));
+  WriteBytes(library::RegisteredListPath(state), "old list");
+  FeedbackWithEvent unmounting;
+  unmounting.at = 10;  // after nine pages
+  unmounting.action = [&] { ASSERT_EQ(::umount2(player.path().c_str(), MNT_DETACH), 0) << std::strerror(errno); };
+  try {
+    library::ExportNotes(state, unmounting);
+    ADD_FAILURE() << "an export onto an unmounted player reported success";
+  } catch (const platform::Error& error) {
+    const std::string message = platform::Cp932ToUtf8(error.what());
+    EXPECT_NE(message.find("取り外されました"), std::string::npos) << message;
+    EXPECT_NE(message.find(player.path().string()), std::string::npos) << message;
+  }
+  mounted = false;
+  // The bare mount point on the host disk received no folder and no page.
+  EXPECT_TRUE(fs::is_empty(player.path()));
+  EXPECT_TRUE(std::none_of(unmounting.boxes.begin(), unmounting.boxes.end(),
+                           [](const FakeFeedback::Box& box) { return box.kind == "information"; }));
 }
 
 }  // namespace
