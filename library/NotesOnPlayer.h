@@ -4,7 +4,14 @@
 // the player goes away. Pages are written as temporaries in a folder of ours at the root
 // (".lyrimate/tmp", on the same disk and outside Notes/) and renamed into place, so that an
 // interrupted run leaves nothing in Notes/ the note reader would list.
+// Beside it lies the record of what the exports wrote (".lyrimate/notes.lst": each page with
+// its size and hash, each album folder they made), so that pages of songs no longer exported
+// can be removed later, and nothing else: not a note the user wrote, not a page changed
+// since, not a folder that holds anything.
 #include <cstddef>
+#include <cstdint>
+#include <map>
+#include <set>
 #include <string>
 #include <unordered_map>
 
@@ -16,9 +23,11 @@ namespace library {
 
 class NotesOnPlayer {
 public:
+  enum class Use { Write, ReadOnly };
   // root: the player's root in the program's form, ending with "/". Throws platform::Error
-  // naming it when it cannot be opened. Removes the temporaries an interrupted run left.
-  explicit NotesOnPlayer(const std::string& root);
+  // naming it when it cannot be opened. For writing, removes the temporaries an interrupted
+  // run left.
+  explicit NotesOnPlayer(const std::string& root, Use use = Use::Write);
 
   const std::string& Root() const { return root_; }
   // The path of a page below the root, for messages.
@@ -29,8 +38,19 @@ public:
   void Write(const PagePlace& place, const std::string& content);
   bool WroteAny() const { return wroteAny_; }
 
-  // The notes the reader would find: every file under Notes/, at any depth.
-  std::size_t CountNotes() const;
+  // The notes the reader would find: every file under Notes/ at any depth, as paths below
+  // Notes/ (code page 932), in the order of names ignoring case, folder by folder.
+  std::vector<std::string> ListNotes() const;
+
+  // Whether a page exists now, and whether the clean-up would remove it (it is in the record,
+  // not written in this run, and unchanged since it was written).
+  bool PageExists(const PagePlace& place) const;
+  bool IsUnchangedRecordedPage(const PagePlace& place) const;
+  // Removes the recorded pages this run did not write and that are unchanged, then the
+  // recorded folders that ended up empty. Returns the number of pages removed.
+  std::size_t RemoveStalePages();
+  // Writes the record when it changed. Throws platform::Error when it cannot.
+  void SaveRecord();
 
   // Flushes what was written; Sync throws when it cannot, TrySync does what it can.
   void Sync() const;
@@ -52,10 +72,25 @@ private:
   platform::DirHandle temporaries_;
   std::unordered_map<std::string, platform::DirHandle> albums_;  // by folder name (code page 932)
   bool wroteAny_ = false;
+
+  struct Written {
+    std::uint64_t size = 0;
+    std::uint64_t hash = 0;
+    bool operator==(const Written&) const = default;
+  };
+  void LoadRecord();
+  platform::DirHandle FolderOf(const PagePlace& place) const;
+  std::map<std::string, Written> record_;  // path below Notes/ -> what was written there
+  std::set<std::string> recordFolders_;     // album folders an export made
+  std::set<std::string> writtenNow_;        // paths below Notes/ written in this run
+  bool recordChanged_ = false;
 };
 
 // Our folder at the player's root and its temporaries folder.
 inline constexpr const char* kOwnFolder = ".lyrimate";
 inline constexpr const char* kTemporaryFolder = "tmp";
+inline constexpr const char* kRecordFile = "notes.lst";
+// The hash kept of each page written (64-bit FNV-1a).
+std::uint64_t PageHash(const std::string& content);
 
 }  // namespace library

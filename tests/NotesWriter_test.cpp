@@ -250,7 +250,7 @@ TEST(NotesPage, ValuesGoInUnescaped) {
   EXPECT_NE(page.find("Artist:  " + Sjis("歌手") + "(2004)"), std::string::npos);
 }
 
-TEST(ExportReportText, CountsNamesFiveAndWarnsAboveOneThousand) {
+TEST(ExportReportText, CountsNamesEveryLongPageAndThePagesBeyondOneThousand) {
   library::ExportReport report;
   report.pagesWritten = 12;
   report.pagesInNotes = 1000;
@@ -259,16 +259,21 @@ TEST(ExportReportText, CountsNamesFiveAndWarnsAboveOneThousand) {
   EXPECT_EQ(text.find("4,096"), std::string::npos);
   EXPECT_EQ(text.find("1,000 件"), std::string::npos);
 
-  report.pagesOverLimit = 7;
-  report.firstOverLimit = {"A/1", "A/2", "A/3", "A/4", "5"};
-  report.pagesInNotes = 1001;
+  report.pagesOverLimit = 2;
+  report.overLimit = {{"A/1", 1}, {"5", 4096}};
+  report.pagesInNotes = 1012;
+  for (int i = 0; i < 12; ++i) report.beyondNoteLimit.push_back("Z/" + std::to_string(i));
+  report.pagesRemoved = 3;
   report.stopped = true;
   text = platform::Cp932ToUtf8(library::ExportReportText(report));
   EXPECT_NE(text.find("中止"), std::string::npos);
-  EXPECT_NE(text.find("4,096 バイトを超えるノートが 7 件"), std::string::npos);
-  EXPECT_NE(text.find("\r\n  A/1\r\n  A/2\r\n  A/3\r\n  A/4\r\n  5\r\n  ほか 2 件"), std::string::npos);
-  EXPECT_NE(text.find("1001 件"), std::string::npos);
+  EXPECT_NE(text.find("古いノートを 3 件削除しました。"), std::string::npos);
+  EXPECT_NE(text.find("iPod のノートは 1012 件です。"), std::string::npos);
+  EXPECT_NE(text.find("4,096 バイトを超えるノートが 2 件"), std::string::npos);
+  EXPECT_NE(text.find("\r\n  A/1 (1 バイトが切れます)\r\n  5 (4096 バイトが切れます)"), std::string::npos);
   EXPECT_NE(text.find("1,000 件"), std::string::npos);
+  EXPECT_NE(text.find("  Z/9\r\n  ほか 2 件"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Z/10"), std::string::npos);
 }
 
 // A player folder, a data folder and a state pointing at both.
@@ -294,6 +299,16 @@ protected:
   library::MainState state{data.path().string() + "/"};
   FakeFeedback ui;
 };
+
+// Every regular file below folder, as sorted paths relative to it.
+std::vector<std::string> FilesBelow(const fs::path& folder) {
+  std::vector<std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (!entry.is_directory()) files.push_back(fs::relative(entry.path(), folder).string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
 
 TEST_F(Export, NoPlayerShowsTheErrorAndWritesNothing) {
   state.DriveRoot.clear();
@@ -436,7 +451,8 @@ TEST_F(Export, NamesTheDiskRefusesStayInsideNotes) {
   for (const auto& entry : fs::recursive_directory_iterator(player.path()))
     if (entry.is_regular_file()) written.push_back(fs::relative(entry.path(), player.path()).string());
   std::sort(written.begin(), written.end());
-  EXPECT_EQ(written, (std::vector<std::string>{"Notes/.._.._x/a_b_c", "Notes/.._.._x/next", "Notes/._", "Notes/sp_/_"}));
+  EXPECT_EQ(written, (std::vector<std::string>{".lyrimate/notes.lst", "Notes/.._.._x/a_b_c", "Notes/.._.._x/next",
+                                               "Notes/._", "Notes/sp_/_"}));
   // The pages an unguarded "../../x" would write beside the player (the folder x itself may
   // belong to someone else).
   EXPECT_FALSE(fs::exists(player.path().parent_path() / "x" / "next"));
@@ -462,15 +478,19 @@ TEST_F(Export, JapaneseNamesWithTrailByte5CKeepTheirBytes) {
   EXPECT_TRUE(fs::exists(fs::u8path(Notes("表現/表示"))));
 }
 
-TEST_F(Export, TwoRowsWithOneTitleShareThePageTheLaterWins) {
-  state.AList = {Row("same", "Al", "1"), Row("same", "Al", "2")};
+TEST_F(Export, TwoRowsWithOneTitleShareThePageTheLaterWinsWithoutLinkingToItself) {
+  state.AList = {Row("same", "Al", "1"), Row("same", "Al", "2"), Row("other", "Al", "3"), Row("same", "Al", "4")};
   Lyrics("same", "Al", "la");
+  Lyrics("other", "Al", "la");
   const library::ExportReport report = library::ExportNotes(state, ui);
-  EXPECT_EQ(report.pagesWritten, 2u);
+  EXPECT_EQ(report.pagesWritten, 4u);
   const std::string page = ReadBytes(Notes("Al/same"));
-  EXPECT_NE(page.find("Track No:  2\r\n"), std::string::npos);
-  // Both find the first of them: no previous link, the next one is the other row.
-  EXPECT_TRUE(page.ends_with("\r\n\r\n\r\nNext:<a href=\"same\">same</a>\r\n"));
+  EXPECT_NE(page.find("Track No:  4\r\n"), std::string::npos);
+  // The last row's own copies are skipped: its nearest other page is "other".
+  EXPECT_TRUE(page.ends_with("la\r\n\r\n\r\n\r\nPrev:<a href=\"other\">other</a>\r\n")) << page;
+  const std::string other = ReadBytes(Notes("Al/other"));
+  EXPECT_TRUE(other.ends_with("Prev:<a href=\"same\">same</a>\r\nNext:<a href=\"same\">same</a>\r\n")) << other;
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"), (std::vector<std::string>{"Al/other", "Al/same"}));
 }
 
 // Moves into a fresh folder for the life of the object, to see what lands relative to it.
@@ -545,7 +565,7 @@ TEST_F(Export, AFullDiskKeepsTheOldPage) {
   EXPECT_EQ(ListFile(), "old list");
 }
 
-TEST_F(Export, PagesOverTheLimitAreCountedAndTheFirstFiveNamed) {
+TEST_F(Export, PagesOverTheLimitAreEachNamedWithTheBytesCut) {
   // A page of exactly 4,096 bytes is within the limit.
   state.AList = {Row("exact", "E", "1")};
   const std::string noLines;
@@ -559,8 +579,12 @@ TEST_F(Export, PagesOverTheLimitAreCountedAndTheFirstFiveNamed) {
   const library::ExportReport report = library::ExportNotes(state, ui);
   EXPECT_EQ(fs::file_size(Notes("E/exact")), 4096u);
   EXPECT_EQ(report.pagesOverLimit, 6u);
-  EXPECT_EQ(report.firstOverLimit, (std::vector<std::string>{"o1", "o2", "o3", "o4", "o5"}));
-  EXPECT_NE(ui.boxes.back().text.find("ほか 1 件"), std::string::npos);
+  ASSERT_EQ(report.overLimit.size(), 6u);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(report.overLimit[i].path, "o" + std::to_string(i + 1));
+    EXPECT_EQ(report.overLimit[i].bytesCut, fs::file_size(Notes("o" + std::to_string(i + 1))) - 4096);
+  }
+  EXPECT_NE(ui.boxes.back().text.find("o6 ("), std::string::npos);
 }
 
 TEST_F(Export, WarnsWhenNotesHoldsMoreThanOneThousandPages) {
@@ -590,16 +614,6 @@ TEST_F(Export, StopBetweenPagesKeepsEveryRowInTheList) {
   EXPECT_NE(ui.boxes.back().text.find("中止"), std::string::npos);
 }
 
-// Every regular file below folder, as sorted paths relative to it.
-std::vector<std::string> FilesBelow(const fs::path& folder) {
-  std::vector<std::string> files;
-  if (!fs::exists(folder)) return files;
-  for (const auto& entry : fs::recursive_directory_iterator(folder))
-    if (!entry.is_directory()) files.push_back(fs::relative(entry.path(), folder).string());
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 TEST_F(Export, CaseTwinsGetDistinctNamesLinksFollowAndTheReportListsThem) {
   // "Love"/"LOVE" in "Best", and "Other" in both "BEST" and "Best", plus a title that is
   // already what the second twin would be called.
@@ -614,7 +628,8 @@ TEST_F(Export, CaseTwinsGetDistinctNamesLinksFollowAndTheReportListsThem) {
   EXPECT_NE(ReadBytes(Notes("Best/LOVE (2)")).find("song=LOVE\">LOVE</a>"), std::string::npos);
   EXPECT_NE(ReadBytes(Notes("BEST (2)/Other")).find("album=BEST&song=Other\">Other</a>"), std::string::npos);
   // Links name the page the twin was given.
-  EXPECT_NE(ReadBytes(Notes("Best/Love")).find("Next:<a href=\"LOVE (2)\">LOVE</a>"), std::string::npos);
+  EXPECT_NE(ReadBytes(Notes("Best/Love")).find("Prev:<a href=\"love (2) (2)\">love (2)</a>"), std::string::npos);
+  EXPECT_TRUE(ReadBytes(Notes("Best/LOVE (2)")).ends_with("Prev:<a href=\"Love\">Love</a>\r\nNext:<a href=\"Other\">Other</a>\r\n"));
   ASSERT_EQ(report.renamed.size(), 3u);
   EXPECT_EQ(report.renamed[0].wanted, "Best/LOVE");
   EXPECT_EQ(report.renamed[0].given, "Best/LOVE (2)");
