@@ -704,4 +704,209 @@ TEST_F(UnmountedExport, PlayerUnmountedMidRunIsAFailureAndTheMountPointGetsNothi
                            [](const FakeFeedback::Box& box) { return box.kind == "information"; }));
 }
 
+// The href targets of a page, in order.
+std::vector<std::string> Links(const std::string& page) {
+  std::vector<std::string> targets;
+  for (std::size_t at = page.find("<a href=\""); at != std::string::npos; at = page.find("<a href=\"", at + 1)) {
+    const std::size_t start = at + 9;
+    const std::string target = page.substr(start, page.find('"', start) - start);
+    if (!target.starts_with("ipod:")) targets.push_back(target);
+  }
+  return targets;
+}
+
+TEST_F(Export, NoDeadLinksWhenOnlyTheFirstAndThirdSongsAreTicked) {
+  state.AList = {Row("one", "Al", "1"), Row("two", "Al", "2", false), Row("three", "Al", "3"), Row("four", "Al", "4", false)};
+  for (const char* title : {"one", "two", "three", "four"}) Lyrics(title, "Al", "la");
+  library::ExportNotes(state, ui);
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"), (std::vector<std::string>{"Al/one", "Al/three"}));
+  EXPECT_EQ(Links(ReadBytes(Notes("Al/one"))), std::vector<std::string>{"three"});
+  EXPECT_EQ(Links(ReadBytes(Notes("Al/three"))), std::vector<std::string>{"one"});
+  // Songs still names every registered title.
+  EXPECT_NE(ReadBytes(Notes("Al/one")).find("song=one&two&three&four\">"), std::string::npos);
+
+  // A page already on the player under the name the link uses counts as existing; once the
+  // clean-up removes it (it is an unchanged page of ours), it does not.
+  state.AList[1].checked = true;
+  library::ExportNotes(state, ui);
+  state.AList = {Row("one", "Al", "1"), Row("two", "Al", "2", false), Row("three", "Al", "3"), Row("four", "Al", "4", false)};
+  library::ExportNotes(state, ui);
+  EXPECT_EQ(Links(ReadBytes(Notes("Al/one"))), std::vector<std::string>{"two"});
+  state.CleanNotes = true;
+  library::ExportNotes(state, ui);
+  EXPECT_FALSE(fs::exists(Notes("Al/two")));
+  EXPECT_EQ(Links(ReadBytes(Notes("Al/one"))), std::vector<std::string>{"three"});
+}
+
+// The lyrics lines a chain of parts shows, following the "続き" links from the first part.
+std::string FollowParts(const fs::path& folder, const std::string& first, std::size_t& parts) {
+  const std::string head = "【Words】\r\n\r\n";
+  std::string shown;
+  parts = 0;
+  for (std::string name = first; !name.empty(); ++parts) {
+    const std::string page = platform::Cp932ToUtf8(ReadBytes((folder / fs::u8path(platform::Cp932ToUtf8(name))).string()));
+    EXPECT_LE(ReadBytes((folder / fs::u8path(platform::Cp932ToUtf8(name))).string()).size(), 4096u) << name;
+    const std::size_t start = page.find(head) + head.size();
+    const std::size_t more = page.find("\">続き</a>");
+    std::size_t end = page.find("\r\n\r\n", start);
+    shown += page.substr(start, end - start + 2);
+    name.clear();
+    if (more != std::string::npos) name = platform::Utf8ToCp932(page.substr(page.rfind("<a href=\"", more) + 9, more - page.rfind("<a href=\"", more) - 9));
+    if (parts > 10) break;
+  }
+  return shown;
+}
+
+TEST_F(Export, SplitPagesCutsANineKilobyteLyricIntoThreeChainedParts) {
+  std::string lyrics;
+  for (int i = 0; lyrics.size() < 9 * 1024; ++i) lyrics += "line " + std::to_string(i) + " " + std::string(60, 'a' + i % 26) + "\r\n";
+  state.AList = {Row("prev", "Al", "1"), Row("long", "Al", "2"), Row("next", "Al", "3")};
+  Lyrics("long", "Al", lyrics);
+  Lyrics("next", "Al", "la");
+  state.SplitPages = true;
+  const library::ExportReport report = library::ExportNotes(state, ui);
+
+  std::size_t parts = 0;
+  EXPECT_EQ(FollowParts(player.path() / "Notes" / "Al", "long", parts), lyrics);
+  EXPECT_EQ(parts, 3u);
+  EXPECT_EQ(report.pagesOverLimit, 0u);
+  EXPECT_EQ(report.partsWritten, 5u);
+  const std::string second = ReadBytes(Notes("Al/long～2"));
+  const std::string last = ReadBytes(Notes("Al/long～3"));
+  // Every part starts with the page's head; the song's links stand on the last part only.
+  const std::string first = ReadBytes(Notes("Al/long"));
+  const std::string head = first.substr(0, first.find(Sjis("【Words】")));
+  EXPECT_TRUE(second.starts_with(head));
+  EXPECT_TRUE(last.starts_with(head));
+  EXPECT_EQ(Links(first), std::vector<std::string>{Sjis("long～2")});
+  EXPECT_EQ(Links(second), (std::vector<std::string>{"long", Sjis("long～3")}));
+  EXPECT_EQ(Links(last), (std::vector<std::string>{Sjis("long～2"), "prev", "next"}));
+  EXPECT_EQ(Links(ReadBytes(Notes("Al/next"))), std::vector<std::string>{"long"});
+
+  // Off: one page, reported as too long.
+  state.SplitPages = false;
+  EXPECT_EQ(library::ExportNotes(state, ui).pagesOverLimit, 1u);
+  EXPECT_GT(fs::file_size(Notes("Al/long")), 9 * 1024u);
+}
+
+TEST(SplitNotesPage, ALongDoubleByteLineIsCutBetweenCharactersAndPartNamesAreAsked) {
+  library::StoredPage page;
+  page.hasLyrics = true;
+  page.head = "HEAD\r\n";
+  // 5,000 bytes of "表" (95 5C) after one ASCII byte, so that halves fall on odd positions.
+  std::string line = "x";
+  for (int i = 0; i < 2500; ++i) line += Sjis("表");
+  page.lyrics = "short\r\n" + line + "\r\n";
+  page.links = "Next:<a href=\"n\">n</a>\r\n";
+  std::vector<std::size_t> asked;
+  const std::vector<library::NotePart> parts = library::SplitNotesPage(page, "p", [&](std::size_t number) {
+    asked.push_back(number);
+    return "p-" + std::to_string(number);
+  });
+  ASSERT_EQ(parts.size(), 3u);
+  EXPECT_EQ(asked, (std::vector<std::size_t>{2, 3}));
+  std::string joined;
+  for (const library::NotePart& part : parts) {
+    EXPECT_LE(part.content.size(), 4096u);
+    EXPECT_TRUE(part.content.starts_with(page.head));
+    const std::string body = part.content.substr(page.head.size());
+    const std::string lyrics = body.substr(0, body.find("\r\n<a") != std::string::npos && &part != &parts.back()
+                                                  ? body.find("\r\n<a")
+                                                  : body.find("\r\n\r\n\r\n"));
+    // Each piece is whole characters: it decodes without a replacement character.
+    EXPECT_EQ(platform::Cp932ToUtf8(lyrics).find("\xEF\xBF\xBD"), std::string::npos);
+    joined += lyrics;
+  }
+  std::string expected = "short\r\n" + line + "\r\n";
+  std::erase(expected, '\r');
+  std::erase(expected, '\n');
+  std::erase(joined, '\r');
+  std::erase(joined, '\n');
+  EXPECT_EQ(joined, expected);
+  EXPECT_EQ(parts[0].name, "p");
+  EXPECT_TRUE(parts[2].content.ends_with("<a href=\"p-2\">" + Sjis("戻る") + "</a>\r\nNext:<a href=\"n\">n</a>\r\n"));
+
+  // Within the limit, or with a head that leaves no room: one part, the whole page.
+  page.lyrics = "short\r\n";
+  EXPECT_EQ(library::SplitNotesPage(page, "p", [](std::size_t) { return std::string("never"); }).size(), 1u);
+  page.lyrics = line + "\r\n";
+  page.head = std::string(4090, 'h') + "\r\n";
+  const auto whole = library::SplitNotesPage(page, "p", [](std::size_t n) { return "p" + std::to_string(n); });
+  ASSERT_EQ(whole.size(), 1u);
+  EXPECT_EQ(whole[0].content, page.Whole());
+}
+
+TEST(StoredNotesPage, IsThePageStoredAsLines) {
+  const SongRow row = Row("t", "Al", "1");
+  const library::TAlbumData both = {true, true, "n", "p", "p&t&n", "n", "p"};
+  for (const std::string& lyrics : {std::string("a\r\nb"), std::string(""), std::string("x\ry\n\n")}) {
+    EXPECT_EQ(library::StoredNotesPage(row, both, &lyrics).Whole(),
+              library::JoinLinesCrLf(library::NotesPage(row, both, &lyrics)));
+  }
+  EXPECT_EQ(library::StoredNotesPage(row, {}, nullptr).Whole(), library::JoinLinesCrLf(library::NotesPage(row, {}, nullptr)));
+}
+
+TEST_F(Export, CleanNotesRemovesOnlyUnchangedPagesOfOursAndTheFoldersThatEmptied) {
+  state.AList = {Row("gone", "Old", "1"), Row("edited", "Al", "1"), Row("kept", "Al", "2"), Row("stays", "Al", "3")};
+  library::ExportNotes(state, ui);
+  fs::create_directories(player.path() / "Notes" / "Mine");
+  WriteBytes(Notes("Mine/hand-written"), "my note");
+  WriteBytes(Notes("Al/hand-written"), "my note");
+  WriteBytes(Notes("Al/edited"), "changed on the player");
+
+  state.AList = {Row("kept", "Al", "2")};
+  state.CleanNotes = true;
+  const library::ExportReport report = library::ExportNotes(state, ui);
+  EXPECT_EQ(report.pagesRemoved, 2u);  // gone and stays
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"),
+            (std::vector<std::string>{"Al/edited", "Al/hand-written", "Al/kept", "Mine/hand-written"}));
+  EXPECT_FALSE(fs::exists(player.path() / "Notes" / "Old"));  // our folder, now empty
+  EXPECT_EQ(report.pagesInNotes, 4u);
+  EXPECT_NE(ui.boxes.back().text.find("2 件削除しました"), std::string::npos);
+  EXPECT_NE(ui.boxes.back().text.find("iPod のノートは 4 件です。"), std::string::npos);
+  // The edited page is the user's now: a later clean-up leaves it too.
+  state.AList.clear();
+  EXPECT_EQ(library::ExportNotes(state, ui).pagesRemoved, 1u);
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"), (std::vector<std::string>{"Al/edited", "Al/hand-written", "Mine/hand-written"}));
+}
+
+TEST_F(Export, TheRecordSurvivesDamageAndIsNoNote) {
+  state.AList = {Row("a", "Al", "1")};
+  library::ExportNotes(state, ui);
+  const std::string record = ReadBytes((player.path() / ".lyrimate" / "notes.lst").string());
+  EXPECT_NE(record.find("F\tAl\r\n"), std::string::npos);
+  EXPECT_NE(record.find("P\tAl/a\t"), std::string::npos);
+  // Lines that do not parse, or that would lead out of Notes/, are dropped.
+  WriteBytes((player.path() / ".lyrimate" / "notes.lst").string(),
+             record + "P\t../../victim\t1\t0\r\nP\tAl/a/b\t1\t0\r\nF\t..\r\ngarbage\r\nP\tx\tnan\t0\r\n");
+  WriteBytes((player.path() / "victim").string(), "v");
+  state.AList.clear();
+  state.CleanNotes = true;
+  EXPECT_EQ(library::ExportNotes(state, ui).pagesRemoved, 1u);
+  EXPECT_TRUE(fs::exists(player.path() / "victim"));
+  EXPECT_FALSE(fs::exists(player.path() / "Notes" / "Al"));
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"), std::vector<std::string>{});
+}
+
+TEST_F(Export, PreviewIsWhatTheExportWrites) {
+  std::string lyrics;
+  for (int i = 0; i < 300; ++i) lyrics += "歌詞の行 " + std::to_string(i) + " ですよ\r\n";
+  state.AList = {Row("a", "Al", "1"), Row("b", "Al", "2"), Row("c", "Al", "3", false)};
+  Lyrics("b", "Al", lyrics);
+  Lyrics("a", "Al", "la");
+  const std::vector<library::NotePart> one = library::PreviewNotesPages(state, 1, false);
+  const std::vector<library::NotePart> split = library::PreviewNotesPages(state, 1, true);
+  const std::vector<library::NotePart> unticked = library::PreviewNotesPages(state, 2, false);
+  state.SplitPages = true;
+  library::ExportNotes(state, ui);
+  ASSERT_EQ(one.size(), 1u);
+  ASSERT_GE(split.size(), 2u);
+  for (const library::NotePart& part : split) EXPECT_EQ(part.content, ReadBytes(Notes("Al/" + platform::Cp932ToUtf8(part.name))));
+  EXPECT_GT(one[0].content.size(), 4096u);
+  EXPECT_TRUE(one[0].content.starts_with(split[0].content.substr(0, 200)));
+  ASSERT_EQ(unticked.size(), 1u);
+  EXPECT_NE(unticked[0].content.find("song=c\">c</a>"), std::string::npos);
+  EXPECT_TRUE(library::PreviewNotesPages(state, 3, false).empty());
+}
+
 }  // namespace
