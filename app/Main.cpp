@@ -30,6 +30,7 @@
 #include "app/AppIcon.h"
 #include "app/CommandGuard.h"
 #include "app/Edit_Words.h"
+#include "app/NotePreview.h"
 #include "app/QtText.h"
 #include "app/SettingU.h"
 #include "app/SongListModel.h"
@@ -190,6 +191,7 @@ void MainWindow::BuildMenus() {
   action(popupMenu1_, "R2", "チェック解除(&R)", &MainWindow::uChkClick);
   popupMenu1_->addSeparator();
   action(popupMenu1_, "M2", "曲の詳細(&M)", [this] { M2Click(ListId::AList); });
+  action(popupMenu1_, "P1", "ノートをプレビュー(&P)", &MainWindow::P1Click);
 
   popupMenu2_ = new QMenu(this);
   popupMenu2_->setObjectName("PopupMenu2");
@@ -571,6 +573,19 @@ void MainWindow::M2Click(ListId list) {
     if (details && status_) status_->Fill(*details);
   });
   if (read && status_) status_->exec();
+}
+
+void MainWindow::P1Click() {
+  const library::ListSelection selection = Selection(ListId::AList);
+  if (selection.Empty()) return;
+  std::vector<library::NotePart> parts;
+  const bool built = RunCommand(this, [&] {
+    parts = library::PreviewNotesPages(state_, selection.rows.front(), state_.SplitPages);
+  });
+  if (!built) return;
+  TNotePreview preview(this);
+  preview.Show(parts);
+  preview.exec();
 }
 
 void MainWindow::Button1Click() {

@@ -84,6 +84,7 @@ public slots:
   void AlChkClick();
   void uChkClick();
   void M2Click(library::ListId list);
+  void P1Click();
   void Button1Click();
   void MListColumnClick(library::ListId list, int column);
   void MListDblClick();

@@ -36,6 +36,13 @@ TSetting::TSetting(const std::string& appDir, QWidget* parent) : QDialog(parent)
   auto* boxes = new QVBoxLayout(GroupBox1);
   for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4}) boxes->addWidget(box);
 
+  GroupBox2 = new QGroupBox(Ui("ノート"), this);
+  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+  CheckBox5 = NewCheckBox(GroupBox2, "CheckBox5", "4,096 バイトを超える歌詞は続きのノートに分ける");
+  CheckBox6 = NewCheckBox(GroupBox2, "CheckBox6", "書き出さなくなった古いノートを削除する");
+  auto* noteBoxes = new QVBoxLayout(GroupBox2);
+  for (QCheckBox* box : {CheckBox5, CheckBox6}) noteBoxes->addWidget(box);
+
   Label1 = new QLabel(Ui("※　設定を反映させるには、Lyrimateの再起動が必要です。"), this);
   Label1->setObjectName(QStringLiteral("Label1"));
   Button1 = new QPushButton(QStringLiteral("OK"), this);
@@ -52,6 +59,7 @@ TSetting::TSetting(const std::string& appDir, QWidget* parent) : QDialog(parent)
   buttons->addWidget(Button2);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(GroupBox1);
+  layout->addWidget(GroupBox2);
   layout->addWidget(Label1);
   layout->addLayout(buttons);
   // A fixed dialog border, at least the classic size, larger where the desktop's font needs it.
@@ -66,6 +74,8 @@ void TSetting::FormCreate() {
   CheckBox2->setChecked(settings.AutoGetMusic);
   CheckBox3->setChecked(settings.AutoCheck);
   CheckBox4->setChecked(settings.AutoCopy);
+  CheckBox5->setChecked(settings.SplitPages);
+  CheckBox6->setChecked(settings.CleanNotes);
 }
 
 void TSetting::Button1Click() {
@@ -74,6 +84,8 @@ void TSetting::Button1Click() {
   settings.AutoGetMusic = CheckBox2->isChecked();
   settings.AutoCheck = CheckBox3->isChecked();
   settings.AutoCopy = CheckBox4->isChecked();
+  settings.SplitPages = CheckBox5->isChecked();
+  settings.CleanNotes = CheckBox6->isChecked();
   // A write that fails is shown and the dialog stays open.
   if (RunCommand(this, [&] { library::WriteSettings(appDir_, settings); })) accept();
 }

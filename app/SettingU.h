@@ -1,5 +1,5 @@
 #pragma once
-// The settings dialog: four check boxes over the keys of Lyrimate.ini, read once when the
+// The settings dialog: six check boxes over the keys of Lyrimate.ini, read once when the
 // dialog is created and written when OK is pressed. The settings take effect at the next start.
 #include <QDialog>
 #include <string>
@@ -22,6 +22,9 @@ public:
   QCheckBox* CheckBox2 = nullptr;  // AutoGetMusic
   QCheckBox* CheckBox3 = nullptr;  // AutoCheck
   QCheckBox* CheckBox4 = nullptr;  // AutoCopy
+  QGroupBox* GroupBox2 = nullptr;  // the Notes pages
+  QCheckBox* CheckBox5 = nullptr;  // SplitPages
+  QCheckBox* CheckBox6 = nullptr;  // CleanNotes
   QLabel* Label1 = nullptr;        // the note line
   QPushButton* Button1 = nullptr;  // OK
   QPushButton* Button2 = nullptr;  // Cancel

@@ -22,7 +22,9 @@ int Scan(const Arguments& args);
 int Lists(const Arguments& args);
 // mark N: MarkRegistered with N rows in each list.
 int Mark(const Arguments& args);
-// export N: N ticked registered rows in albums of 12, half with lyrics, into a temporary player.
+// export N [--split-pages] [--clean-notes]: N ticked registered rows in albums of 12, half with
+// lyrics, into a temporary player; with --split-pages every eighth lyric is long enough to be
+// cut, with --clean-notes an earlier export wrote every page and a tenth are unticked since.
 int Export(const Arguments& args);
 
 }  // namespace bench

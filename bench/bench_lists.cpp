@@ -197,7 +197,15 @@ int bench::Mark(const Arguments& args) {
 
 int bench::Export(const Arguments& args) {
   long count = 0;
-  if (!ParseCount(args, "export", count)) return 2;
+  Arguments rest;
+  bool splitPages = false;
+  bool cleanNotes = false;
+  for (const std::string& arg : args) {
+    if (arg == "--split-pages") splitPages = true;
+    else if (arg == "--clean-notes") cleanNotes = true;
+    else rest.push_back(arg);
+  }
+  if (!ParseCount(rest, "export", count)) return 2;
   ScratchFolder scratch;
   if (!scratch.Made()) return 1;
   const std::string appDir = scratch.Folder("data");
@@ -209,19 +217,33 @@ int bench::Export(const Arguments& args) {
     library::SongRow row = MakeRow(i);
     row.checked = true;
     state.SongTable.Put(library::SongKey(row), row.sub[library::kPath]);
-    if (i % 2 == 0) WriteFile(library::LyricsFileName(state, row.caption, row.sub[library::kAlbum]), LyricsText(i));
+    // With --split-pages every eighth lyric is three times as long: a page of about 5 KB.
+    std::string lyrics = LyricsText(i);
+    if (splitPages && i % 8 == 0) lyrics += LyricsText(i) + LyricsText(i);
+    if (i % 2 == 0) WriteFile(library::LyricsFileName(state, row.caption, row.sub[library::kAlbum]), lyrics);
     state.AList.push_back(std::move(row));
   }
   SilentFeedback ui;
   try {
+    long expected = count;
+    if (cleanNotes) {
+      // An earlier export wrote every page; every tenth song is unticked since, so its page
+      // is removed by the run timed.
+      library::ExportNotes(state, ui);
+      for (long i = 0; i < count; i += 10) state.AList[static_cast<std::size_t>(i)].checked = false;
+      expected -= (count + 9) / 10;
+    }
+    state.SplitPages = splitPages;
+    state.CleanNotes = cleanNotes;
     const auto start = std::chrono::steady_clock::now();
     const library::ExportReport report = library::ExportNotes(state, ui);
     const double seconds = SecondsSince(start);
-    if (report.pagesWritten != static_cast<std::size_t>(count)) {
-      std::fprintf(stderr, "export: %zu pages written instead of %ld\n", report.pagesWritten, count);
+    if (report.pagesWritten != static_cast<std::size_t>(expected)) {
+      std::fprintf(stderr, "export: %zu pages written instead of %ld\n", report.pagesWritten, expected);
       return 1;
     }
-    std::printf("export: %ld pages in %.3f s\n", count, seconds);
+    std::printf("export: %ld pages (%zu files, %zu removed) in %.3f s\n", expected, report.partsWritten,
+                report.pagesRemoved, seconds);
   } catch (const platform::Error& error) {
     std::fprintf(stderr, "export: %s\n", platform::Cp932ToUtf8(error.what()).c_str());
     return 1;

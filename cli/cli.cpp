@@ -44,7 +44,8 @@ constexpr const char* kUsage =
     "usage: lyrimate-cli [--data-dir DIR] [--player DIR]... COMMAND\n"
     "  detect | scan [--import-lyrics] | list player|registered\n"
     "  register ROW...|--all | remove ROW... | tick ROW...|--all | untick ROW...|--all\n"
-    "  export | lyrics show|set|import ROW [--registered] (set: [FILE])\n";
+    "  export [--split-pages] [--clean-notes] | page ROW [--split-pages]\n"
+    "  lyrics show|set|import ROW [--registered] (set: [FILE])\n";
 
 constexpr const char* kHelp =
     "\n"
@@ -63,7 +64,13 @@ constexpr const char* kHelp =
     "  remove ROW...          delete rows of the registered list\n"
     "  tick|untick ROW...|--all\n"
     "                         set or clear check marks of the registered list\n"
-    "  export                 write a Notes page for every ticked registered song\n"
+    "  export [--split-pages] [--clean-notes]\n"
+    "                         write a Notes page for every ticked registered song; for this\n"
+    "                         run also cut pages over 4,096 bytes into linked parts, or remove\n"
+    "                         the unchanged pages earlier exports wrote and this one does not\n"
+    "  page ROW [--split-pages]\n"
+    "                         print the bytes the export would write for registered row ROW\n"
+    "                         (its parts one after another, each starting with the page head)\n"
     "  lyrics show ROW        print the lyrics the editor would open with\n"
     "  lyrics set ROW [FILE]  store FILE (standard input when none) as the song's lyrics;\n"
     "                         UTF-8, UTF-16 with signature, Shift_JIS, EUC-JP or ISO-2022-JP\n"
@@ -73,7 +80,7 @@ constexpr const char* kHelp =
     "Rows count from 1. Messages go to standard error. Exit status: 0 success, 1 failure,\n"
     "2 usage error (nothing changed).\n";
 
-enum class Command { Detect, Scan, List, Register, Remove, Tick, Untick, Export, LyricsShow, LyricsSet, LyricsImport };
+enum class Command { Detect, Scan, List, Register, Remove, Tick, Untick, Export, Page, LyricsShow, LyricsSet, LyricsImport };
 
 struct Request {
   Command command = Command::Detect;
@@ -81,6 +88,8 @@ struct Request {
   std::vector<std::size_t> rows;  // as given, counting from 1
   bool all = false;
   bool importLyrics = false;
+  bool splitPages = false;
+  bool cleanNotes = false;
   std::optional<std::string> file;  // lyrics set: the input (system path); none: standard input
 };
 
@@ -115,6 +124,11 @@ void ExpectNoOperands(const std::vector<std::string>& operands) {
   if (!operands.empty()) throw UsageError{"unexpected argument: " + operands.front()};
 }
 
+// Removes every occurrence of flag from operands; true when there was one.
+bool TakeFlag(std::vector<std::string>& operands, const std::string& flag) {
+  return std::erase(operands, flag) > 0;
+}
+
 Request ParseLyricsCommand(std::vector<std::string> operands) {
   Request request;
   const auto registered = std::find(operands.begin(), operands.end(), "--registered");
@@ -142,9 +156,20 @@ Request ParseLyricsCommand(std::vector<std::string> operands) {
 
 Request ParseCommand(const std::string& name, std::vector<std::string> operands) {
   Request request;
-  if (name == "detect" || name == "export") {
-    request.command = name == "detect" ? Command::Detect : Command::Export;
+  if (name == "detect") {
+    request.command = Command::Detect;
     ExpectNoOperands(operands);
+  } else if (name == "export") {
+    request.command = Command::Export;
+    request.splitPages = TakeFlag(operands, "--split-pages");
+    request.cleanNotes = TakeFlag(operands, "--clean-notes");
+    ExpectNoOperands(operands);
+  } else if (name == "page") {
+    request.command = Command::Page;
+    request.list = library::ListId::AList;
+    request.splitPages = TakeFlag(operands, "--split-pages");
+    if (operands.size() != 1) throw UsageError{"page needs one ROW"};
+    request.rows.push_back(ParseRow(operands.front()));
   } else if (name == "scan") {
     request.command = Command::Scan;
     if (!operands.empty() && operands.front() == "--import-lyrics") {
@@ -309,7 +334,8 @@ public:
 private:
   int Detect();
   int Scan(bool importLyrics);
-  int Export();
+  int Export(bool splitPages, bool cleanNotes);
+  int Page(const library::ListSelection& selection, bool splitPages);
   int LyricsShow(const library::ListSelection& selection, library::ListId list);
   int LyricsSet(const library::ListSelection& selection, library::ListId list, const std::optional<std::string>& file);
   int LyricsImport(const library::ListSelection& selection, library::ListId list);
@@ -337,7 +363,8 @@ int Runner::Run(const Request& request) {
       library::SaveRegistered(state_);
       return kExitSuccess;
     }
-    case Command::Export: return Export();
+    case Command::Export: return Export(request.splitPages, request.cleanNotes);
+    case Command::Page: return Page(selection, request.splitPages);
     case Command::LyricsShow: return LyricsShow(selection, request.list);
     case Command::LyricsSet: return LyricsSet(selection, request.list, request.file);
     case Command::LyricsImport: return LyricsImport(selection, request.list);
@@ -366,14 +393,24 @@ int Runner::Scan(bool importLyrics) {
   return kExitSuccess;
 }
 
-int Runner::Export() {
+int Runner::Export(bool splitPages, bool cleanNotes) {
   library::ConnectPlayer(state_, ui_);
+  state_.SplitPages = state_.SplitPages || splitPages;
+  state_.CleanNotes = state_.CleanNotes || cleanNotes;
   ui_.MuteInformation(true);  // the report goes to standard output instead
   const library::ExportReport report = library::ExportNotes(state_, ui_);
   ui_.MuteInformation(false);
   if (ui_.ErrorShown()) return kExitFailure;
   out_ += cli::Utf8WithUnixLineBreaks(library::ExportReportText(report));
   if (!out_.empty() && out_.back() != '\n') out_ += '\n';
+  return kExitSuccess;
+}
+
+int Runner::Page(const library::ListSelection& selection, bool splitPages) {
+  // Links to pages already on the player look at it when there is one; none is no failure.
+  state_.DriveRoot = library::FindPlayerDrive(state_);
+  for (const library::NotePart& part : library::PreviewNotesPages(state_, selection.rows.front(), splitPages))
+    out_ += part.content;
   return kExitSuccess;
 }
 
@@ -479,6 +516,7 @@ int Main(int argc, char** argv) {
     library::MainState state;
     // A list file that does not load ends the run here, before anything could be saved over it.
     library::LoadLists(state, library::ListsToLoad::Both);
+    library::RemoveDataFolderTemporaries(state.AppDir);
     status = Runner(state, ui, out).Run(request);
   } catch (const UsageError& error) {
     return ShowUsageError(error);

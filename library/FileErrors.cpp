@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/CodePage.h"
+#include "platform/DirHandle.h"
 #include "platform/File.h"
 #include "platform/FileSystem.h"
 
@@ -69,6 +70,11 @@ void EnsureFolder(const std::string& folder) {
 void ReplaceFileOrThrow(const std::string& path, const std::string& content) {
   errno = 0;
   if (!platform::ReplaceFileContent(path, content)) throw FileError("ファイルに書き込めません。", path, errno);
+}
+
+std::size_t RemoveDataFolderTemporaries(const std::string& appDir) {
+  const platform::DirHandle data = platform::DirHandle::Open(platform::SystemPath(appDir));
+  return platform::RemoveTemporaries(data) + platform::RemoveTemporaries(data.Child("MusicDatas", false));
 }
 
 }  // namespace library

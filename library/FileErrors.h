@@ -1,6 +1,7 @@
 #pragma once
 // The errors the library raises about files: a Japanese message that names the file and the
 // system's reason.
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -33,5 +34,10 @@ platform::Error NotRegularFileError(const std::string& path);
 void EnsureFolder(const std::string& folder);
 // Replaces the whole file atomically; throws FileError when it cannot.
 void ReplaceFileOrThrow(const std::string& path, const std::string& content);
+
+// Removes the temporary files an interrupted write left in the data folder and in its
+// MusicDatas folder (only names of the program's temporary pattern that no write holds).
+// appDir: the data folder, ending with "/".
+std::size_t RemoveDataFolderTemporaries(const std::string& appDir);
 
 }  // namespace library

@@ -59,6 +59,8 @@ Settings ReadSettings(const std::string& appDir) {
   settings.AutoGetMusic = ReadBoolean(path, "AutoGetMusic", defaults.AutoGetMusic);
   settings.AutoCheck = ReadBoolean(path, "AutoCheck", defaults.AutoCheck);
   settings.AutoCopy = ReadBoolean(path, "AutoCopy", defaults.AutoCopy);
+  settings.SplitPages = ReadBoolean(path, "SplitPages", defaults.SplitPages);
+  settings.CleanNotes = ReadBoolean(path, "CleanNotes", defaults.CleanNotes);
   return settings;
 }
 
@@ -68,6 +70,8 @@ void WriteSettings(const std::string& appDir, const Settings& settings) {
   WriteBoolean(path, "AutoGetMusic", settings.AutoGetMusic);
   WriteBoolean(path, "AutoCheck", settings.AutoCheck);
   WriteBoolean(path, "AutoCopy", settings.AutoCopy);
+  WriteBoolean(path, "SplitPages", settings.SplitPages);
+  WriteBoolean(path, "CleanNotes", settings.CleanNotes);
 }
 
 MainState::MainState() : MainState(platform::AppDir()) {}
@@ -81,9 +85,13 @@ MainState::MainState(const std::string& appDir)
   AutoGetMusic = settings.AutoGetMusic;
   AutoCheck = settings.AutoCheck;
   AutoCopy = settings.AutoCopy;
+  SplitPages = settings.SplitPages;
+  CleanNotes = settings.CleanNotes;
 }
 
-Settings MainState::CurrentSettings() const { return Settings{AutoConnect, AutoGetMusic, AutoCheck, AutoCopy}; }
+Settings MainState::CurrentSettings() const {
+  return Settings{AutoConnect, AutoGetMusic, AutoCheck, AutoCopy, SplitPages, CleanNotes};
+}
 
 std::string MainState::DataFolder() const { return AppDir + "MusicDatas/"; }
 

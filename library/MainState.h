@@ -15,21 +15,24 @@
 
 namespace library {
 
-// The four settings of Lyrimate.ini, section "Lyrimate".
+// The settings of Lyrimate.ini, section "Lyrimate".
 struct Settings {
   bool AutoConnect = false;
   bool AutoGetMusic = true;  // true: start-up does not scan the player
   bool AutoCheck = true;
   bool AutoCopy = false;
+  bool SplitPages = false;   // the export cuts pages over 4,096 bytes into linked parts
+  bool CleanNotes = false;   // the export removes the unchanged pages it no longer writes
 };
 
 // AppDir + "Lyrimate.ini".
 std::string SettingsPath(const std::string& appDir);
-// Reads the four keys: a whole number other than 0 is true, 0 false; a missing key or a
+// Reads the keys: a whole number other than 0 is true, 0 false; a missing key or a
 // value that is not a whole number gives the default. Never creates the file.
 Settings ReadSettings(const std::string& appDir);
-// Writes the four keys as "1"/"0" in the order AutoConnect, AutoGetMusic, AutoCheck,
-// AutoCopy, each replacing the file atomically; throws platform::Error when it cannot.
+// Writes the keys as "1"/"0" in the order AutoConnect, AutoGetMusic, AutoCheck, AutoCopy,
+// SplitPages, CleanNotes, each replacing the file atomically; throws platform::Error when it
+// cannot.
 void WriteSettings(const std::string& appDir, const Settings& settings);
 
 // True when text is a whole number (an optional sign and decimal digits, spaces around
@@ -53,6 +56,8 @@ public:
   bool AutoGetMusic = true;
   bool AutoCheck = true;
   bool AutoCopy = false;
+  bool SplitPages = false;
+  bool CleanNotes = false;
   bool Connected = false;
   bool ImportLyrics = false;
 

@@ -5,9 +5,11 @@
 #include <deque>
 #include <numeric>
 #include <optional>
+#include <set>
 
 #include "library/FileErrors.h"
 #include "library/ListFiles.h"
+#include "library/NotesOnPlayer.h"
 #include "library/LyricsFiles.h"
 #include "library/LyricsIndex.h"
 #include "library/PlayerDetect.h"
@@ -15,21 +17,16 @@
 #include "library/Progress.h"
 #include "library/TextLines.h"
 #include "platform/CodePage.h"
-#include "platform/DirEnum.h"
-#include "platform/File.h"
-#include "platform/FileSystem.h"
 #include "platform/TextCompare.h"
 
 namespace library {
 
 namespace {
 
-// The note reader shows only the first 4,096 bytes of a note and loads only 1,000 notes.
-constexpr std::size_t kNoteByteLimit = 4096;
+// The note reader loads only the first 1,000 notes.
 constexpr std::size_t kNoteCountLimit = 1000;
-constexpr std::size_t kReportedOverLimit = 5;
-// Album folders are one level below Notes; deeper folders are only counted, never written.
-constexpr int kCountedFolderDepth = 8;
+// Pages beyond the reader's 1,000 notes named in the report text; the rest are counted.
+constexpr std::size_t kReportedBeyondLimit = 10;
 
 // Counts of inserted positions, for "how many smaller tracks lie between two positions".
 class PositionCounter {
@@ -91,82 +88,6 @@ std::vector<std::size_t> ExchangeSortOrder(const std::vector<long long>& tracks)
   return order;
 }
 
-std::size_t CountFiles(const std::string& folder, int depth) {
-  std::size_t count = 0;
-  for (const platform::DirEntry& entry : platform::ListDirectory(folder, "*")) {
-    if (entry.name == "." || entry.name == "..") continue;
-    if (!entry.isDirectory)
-      ++count;
-    else if (depth > 0)
-      count += CountFiles(folder + entry.name + "/", depth - 1);
-  }
-  return count;
-}
-
-// Where one page goes, below the Notes folder of the player.
-struct PagePlace {
-  std::string folder;    // Notes folder or its album folder, ending with "/"
-  std::string path;      // folder + page file
-  std::string relative;  // the path below Notes/, for the report
-};
-
-PagePlace PlaceOfPage(const std::string& notesFolder, const SongRow& row) {
-  const std::string album = NotesFolderName(row.Album());
-  const std::string page = NotesPageName(row.Title());
-  PagePlace place;
-  place.folder = album.empty() ? notesFolder : notesFolder + platform::SystemName(album) + "/";
-  place.path = place.folder + platform::SystemName(page);
-  place.relative = album.empty() ? page : album + "/" + page;
-  return place;
-}
-
-// Writes the pages of one export below the root the export began with. Folders are made
-// one level at a time below that root, so a player that went away makes the write fail
-// instead of rebuilding its folders somewhere else.
-class PageWriter {
-public:
-  PageWriter(MainState& state, std::string root) : state_(state), root_(std::move(root)), notes_(root_ + "Notes/") {}
-
-  const std::string& NotesFolder() const { return notes_; }
-  bool WroteAny() const { return wroteAny_; }
-
-  void Write(const PagePlace& place, const std::string& content) {
-    // A removal handled during the run forgets the player; its pages are not written on.
-    if (state_.DriveRoot != root_) throw Failure(place, ENODEV);
-    EnsureFolder(place, notes_);
-    if (place.folder != notes_) EnsureFolder(place, place.folder);
-    errno = 0;
-    if (!platform::ReplaceFileContent(place.path, content, platform::Durability::Unsynced))
-      throw Failure(place, errno);
-    wroteAny_ = true;
-  }
-
-  void TrySync() const {
-    if (wroteAny_) platform::SyncFileSystem(root_);
-  }
-  void Sync() const {
-    errno = 0;
-    if (!platform::SyncFileSystem(root_)) throw FileError("iPodへの書き込みを完了できません。", root_, errno);
-  }
-
-private:
-  static platform::Error Failure(const PagePlace& place, int reason) {
-    return FileError("ノートを書き込めません。", place.path, reason);
-  }
-
-  void EnsureFolder(const PagePlace& place, const std::string& folder) {
-    if (platform::DirectoryExists(folder)) return;
-    errno = 0;
-    if (!platform::CreateDir(folder)) throw Failure(place, errno);
-    wroteAny_ = true;
-  }
-
-  MainState& state_;
-  const std::string root_;
-  const std::string notes_;
-  bool wroteAny_ = false;
-};
-
 // The first line of a lyrics file's text; empty when there is no file or no line.
 std::string FirstLine(const std::optional<std::string>& lyrics) {
   std::string_view first;
@@ -174,10 +95,64 @@ std::string FirstLine(const std::optional<std::string>& lyrics) {
   return std::string(first);
 }
 
-void NoteOverLimit(ExportReport& report, const PagePlace& place) {
+// Builds the pages of an export: the places of the plan, links to pages that exist when the
+// export ends, and parts named in the folders of the plan.
+class PageBuilder {
+public:
+  PageBuilder(const SongList& rows, const NotesOnPlayer* player, bool splitPages, bool cleanNotes)
+      : rows_(rows), albums_(rows), plan_(rows), player_(player), splitPages_(splitPages), cleanNotes_(cleanNotes),
+        pageOfRow_(rows.size()) {}
+
+  const NotesPlan& Plan() const { return plan_; }
+
+  std::vector<NotePart> PagesOfRow(std::size_t row, const std::string* lyrics) {
+    const PagePlace& place = *plan_.PlaceOfRow(row);
+    const TAlbumData neighbours =
+        albums_.LinkedNeighbours(rows_, row, place.page, [this](std::size_t other) { return PageOf(other); });
+    const StoredPage page = StoredNotesPage(rows_[row], neighbours, lyrics);
+    if (!splitPages_) return {{place.page, page.Whole()}};
+    FolderNames& names = *plan_.NamesIn(place.folder);
+    return SplitNotesPage(page, place.page, [&](std::size_t number) {
+      return names.Claim(place.page + platform::Sjis("～") + std::to_string(number));
+    });
+  }
+
+private:
+  // The name a link to row uses when the row's page exists at the end of the export: the
+  // page this run writes, or one on the player under the row's own name that no page of this
+  // run takes and that the clean-up leaves.
+  std::optional<std::string> PageOf(std::size_t row) {
+    std::optional<std::optional<std::string>>& known = pageOfRow_[row];
+    if (!known) known = FindPageOf(row);
+    return *known;
+  }
+
+  std::optional<std::string> FindPageOf(std::size_t row) const {
+    if (const PagePlace* place = plan_.PlaceOfRow(row)) return place->page;
+    const std::string* folder = plan_.FolderOfAlbum(rows_[row].Album());
+    if (folder == nullptr || player_ == nullptr) return std::nullopt;
+    const PagePlace place{*folder, NotesPageName(rows_[row].Title())};
+    const FolderNames* taken = plan_.NamesIn(*folder);
+    if ((taken && taken->IsTaken(place.page)) || !player_->PageExists(place)) return std::nullopt;
+    if (cleanNotes_ && player_->IsUnchangedRecordedPage(place)) return std::nullopt;
+    return place.page;
+  }
+
+  const SongList& rows_;
+  const AlbumIndex albums_;
+  NotesPlan plan_;
+  const NotesOnPlayer* player_;
+  const bool splitPages_;
+  const bool cleanNotes_;
+  std::vector<std::optional<std::optional<std::string>>> pageOfRow_;
+};
+
+void NoteOverLimit(ExportReport& report, const PagePlace& place, std::size_t size) {
   ++report.pagesOverLimit;
-  if (report.firstOverLimit.size() < kReportedOverLimit) report.firstOverLimit.push_back(place.relative);
+  report.overLimit.push_back({place.Relative(), size - kNoteByteLimit});
 }
+
+std::string Count(std::size_t number) { return std::to_string(number); }
 
 }  // namespace
 
@@ -186,7 +161,7 @@ long long TrackNumber(const std::string& track) {
   return ParseWholeNumber(track, value) ? value : 0;
 }
 
-AlbumIndex::AlbumIndex(const SongList& rows) {
+AlbumIndex::AlbumIndex(const SongList& rows) : positionOfRow_(rows.size(), 0) {
   std::unordered_map<std::string, std::vector<std::size_t>> rowsOfAlbum;
   for (std::size_t i = 0; i < rows.size(); ++i) rowsOfAlbum[rows[i].Album()].push_back(i);
 
@@ -199,6 +174,8 @@ AlbumIndex::AlbumIndex(const SongList& rows) {
     Album& album = albums_[name];
     album.titles.reserve(albumRows.size());
     for (std::size_t position : ExchangeSortOrder(tracks)) {
+      positionOfRow_[albumRows[position]] = album.rows.size();
+      album.rows.push_back(albumRows[position]);
       const std::string& title = rows[albumRows[position]].Title();
       album.firstPosition.emplace(platform::CaseFold(title), album.titles.size());
       if (!album.titles.empty()) album.songs += '&';
@@ -231,6 +208,32 @@ TAlbumData AlbumIndex::FindAlbumNeighbours(const std::string& album, const std::
   return neighbours;
 }
 
+TAlbumData AlbumIndex::LinkedNeighbours(const SongList& rows, std::size_t row, const std::string& ownPage,
+                                        const PageOfRow& pageOf) const {
+  TAlbumData neighbours;
+  const auto found = albums_.find(rows[row].Album());
+  if (found == albums_.end()) return neighbours;
+  const Album& songs = found->second;
+  neighbours.Songs = songs.songs;
+  const std::u16string own = platform::CaseFold(ownPage);
+  // The nearest row in one direction whose page exists under another name.
+  const auto nearest = [&](std::size_t position, int step, bool& has, std::string& title, std::string& page) {
+    while ((step < 0 && position > 0) || (step > 0 && position + 1 < songs.rows.size())) {
+      position = step < 0 ? position - 1 : position + 1;
+      const std::optional<std::string> name = pageOf(songs.rows[position]);
+      if (!name || platform::CaseFold(*name) == own) continue;
+      has = true;
+      title = songs.titles[position];
+      page = *name;
+      return;
+    }
+  };
+  const std::size_t position = positionOfRow_[row];
+  nearest(position, -1, neighbours.HasPrev, neighbours.Prev, neighbours.PrevPage);
+  nearest(position, +1, neighbours.HasNext, neighbours.Next, neighbours.NextPage);
+  return neighbours;
+}
+
 TAlbumData FindAlbumNeighbours(const SongList& rows, const std::string& album, const std::string& title) {
   return AlbumIndex(rows).FindAlbumNeighbours(album, title);
 }
@@ -239,49 +242,163 @@ std::size_t CountChecked(const SongList& rows) {
   return static_cast<std::size_t>(std::count_if(rows.begin(), rows.end(), [](const SongRow& row) { return row.checked; }));
 }
 
-std::string NotesPage(const SongRow& row, const TAlbumData& neighbours, const std::string* lyrics) {
-  static const std::string words = platform::Sjis("【Words】");
+namespace {
+
+std::string PageHead(const SongRow& row, const TAlbumData& neighbours) {
   const std::string& title = row.Title();
   const std::string& album = row.Album();
+  std::string head = "<?xml encoding=\"Shift_JIS\"?><meta name=\"NowPlaying\" content=\"false\">";
+  head.reserve(512 + 4 * (title.size() + album.size()) + neighbours.Songs.size());
+  head += "Title:  <a href=\"ipod:music?album=" + album + "&song=" + title + "\">" + title + "</a>\r\n";
+  head += "Album:  <a href=\"ipod:music?album=" + album + "&song=" + neighbours.Songs + "\">" + album + "</a>\r\n";
+  head += "Track No:  " + row.sub[kTrack] + "\r\n";
+  head += "Artist:  " + row.sub[kArtist] + "(" + row.sub[kYear] + ")\r\n";
+  head += "Time:  " + row.sub[kTime] + "\r\n";
+  head += "Now Playing:  <a href=\"ipod:music?NowPlaying=true\">ON</a> / <a href=\"ipod:music?NowPlaying=false\">OFF</a>";
+  return head;
+}
 
-  std::string page = "<?xml encoding=\"Shift_JIS\"?><meta name=\"NowPlaying\" content=\"false\">";
-  page.reserve(512 + 4 * (title.size() + album.size()) + neighbours.Songs.size() + (lyrics ? lyrics->size() : 0));
-  page += "Title:  <a href=\"ipod:music?album=" + album + "&song=" + title + "\">" + title + "</a>\r\n";
-  page += "Album:  <a href=\"ipod:music?album=" + album + "&song=" + neighbours.Songs + "\">" + album + "</a>\r\n";
-  page += "Track No:  " + row.sub[kTrack] + "\r\n";
-  page += "Artist:  " + row.sub[kArtist] + "(" + row.sub[kYear] + ")\r\n";
-  page += "Time:  " + row.sub[kTime] + "\r\n";
-  page += "Now Playing:  <a href=\"ipod:music?NowPlaying=true\">ON</a> / <a href=\"ipod:music?NowPlaying=false\">OFF</a>";
+std::string WordsHeading() {
+  static const std::string words = "\r\n\r\n" + platform::Sjis("【Words】") + "\r\n\r\n";
+  return words;
+}
+
+std::string NeighbourLinks(const TAlbumData& neighbours) {
+  std::string links;
+  if (neighbours.HasPrev) {
+    links += "Prev:<a href=\"" + neighbours.PrevPage + "\">" + neighbours.Prev + "</a>";
+    if (neighbours.HasNext) links += "\r\n";
+  }
+  if (neighbours.HasNext) links += "Next:<a href=\"" + neighbours.NextPage + "\">" + neighbours.Next + "</a>";
+  return links;
+}
+
+std::string PartLink(const std::string& name, const std::string& label) {
+  return "<a href=\"" + name + "\">" + label + "</a>";
+}
+
+// Takes lines of rest (stored, each ended by CR LF) that fit into budget bytes; when not even
+// the first fits, as much of it as fits, cut between two characters, ended by CR LF. Empty
+// when not one character fits.
+std::string TakeLines(std::string_view& rest, std::size_t budget) {
+  std::size_t end = 0;
+  while (end < rest.size()) {
+    const std::size_t lineEnd = rest.find("\r\n", end) + 2;
+    if (lineEnd > budget) break;
+    end = lineEnd;
+  }
+  if (end > 0) {
+    std::string taken(rest.substr(0, end));
+    rest.remove_prefix(end);
+    return taken;
+  }
+  const std::string_view line = rest.substr(0, rest.find("\r\n"));
+  std::size_t cut = 0;
+  for (std::size_t next = platform::CharNext(line, 0); next <= line.size() && next + 2 <= budget && next > cut;
+       next = platform::CharNext(line, next))
+    cut = next;
+  if (cut == 0) return std::string();
+  std::string taken = std::string(line.substr(0, cut)) + "\r\n";
+  rest.remove_prefix(cut);
+  return taken;
+}
+
+}  // namespace
+
+std::string NotesPage(const SongRow& row, const TAlbumData& neighbours, const std::string* lyrics) {
+  std::string page = PageHead(row, neighbours);
   if (lyrics == nullptr) return page;
-
-  page += "\r\n\r\n" + words + "\r\n\r\n";
+  page += WordsHeading();
   page += JoinLinesCrLf(*lyrics);
   page += "\r\n\r\n\r\n";
-  if (neighbours.HasPrev) {
-    page += "Prev:<a href=\"" + neighbours.PrevPage + "\">" + neighbours.Prev + "</a>";
-    if (neighbours.HasNext) page += "\r\n";
-  }
-  if (neighbours.HasNext) page += "Next:<a href=\"" + neighbours.NextPage + "\">" + neighbours.Next + "</a>";
+  page += NeighbourLinks(neighbours);
   return page;
+}
+
+StoredPage StoredNotesPage(const SongRow& row, const TAlbumData& neighbours, const std::string* lyrics) {
+  StoredPage page;
+  page.hasLyrics = lyrics != nullptr;
+  if (!page.hasLyrics) {
+    page.head = JoinLinesCrLf(PageHead(row, neighbours));
+    return page;
+  }
+  page.head = JoinLinesCrLf(PageHead(row, neighbours) + WordsHeading());
+  page.lyrics = JoinLinesCrLf(*lyrics);
+  page.links = JoinLinesCrLf(NeighbourLinks(neighbours));
+  return page;
+}
+
+std::vector<NotePart> SplitNotesPage(const StoredPage& page, const std::string& pageName,
+                                     const std::function<std::string(std::size_t)>& partName) {
+  static const std::string more = platform::Sjis("続き");
+  static const std::string back = platform::Sjis("戻る");
+  std::vector<NotePart> parts{{pageName, page.Whole()}};
+  if (!page.hasLyrics || parts.front().content.size() <= kNoteByteLimit) return parts;
+
+  std::vector<NotePart> split{{pageName, std::string()}};
+  std::string_view rest = page.lyrics;
+  for (std::size_t number = 1;; ++number) {
+    const std::string backLink = number > 1 ? PartLink(split[number - 2].name, back) : std::string();
+    const std::string lastTail = "\r\n\r\n\r\n" + (number > 1 ? backLink + "\r\n" : std::string()) + page.links;
+    if (page.head.size() + rest.size() + lastTail.size() <= kNoteByteLimit) {
+      split.back().content = page.head + std::string(rest) + lastTail;
+      return split;
+    }
+    const std::string next = partName(number + 1);
+    const std::string tail = "\r\n" + (number > 1 ? backLink + "  " : std::string()) + PartLink(next, more) + "\r\n";
+    const std::size_t used = page.head.size() + tail.size();
+    const std::string taken = used < kNoteByteLimit ? TakeLines(rest, kNoteByteLimit - used) : std::string();
+    if (taken.empty()) return parts;  // the head leaves no room: one page, reported as too long
+    split.back().content = page.head + taken + tail;
+    split.push_back({next, std::string()});
+  }
 }
 
 std::string ExportReportText(const ExportReport& report) {
   std::string text;
   if (report.stopped) text += platform::Sjis("ノートの作成を中止しました。") + "\r\n";
-  text += platform::Sjis("ノートを ") + std::to_string(report.pagesWritten) + platform::Sjis(" 件書き込みました。");
+  text += platform::Sjis("ノートを ") + Count(report.pagesWritten) + platform::Sjis(" 件書き込みました。");
+  if (report.partsWritten > report.pagesWritten)
+    text += platform::Sjis("長いノートを分けたので、ファイルは ") + Count(report.partsWritten) + platform::Sjis(" 個です。");
+  if (report.pagesRemoved > 0)
+    text += "\r\n" + platform::Sjis("書き出さなくなった古いノートを ") + Count(report.pagesRemoved) + platform::Sjis(" 件削除しました。");
+  text += "\r\n" + platform::Sjis("iPod のノートは ") + Count(report.pagesInNotes) + platform::Sjis(" 件です。");
   if (report.pagesOverLimit > 0) {
-    text += "\r\n\r\n" + platform::Sjis("4,096 バイトを超えるノートが ") + std::to_string(report.pagesOverLimit) +
+    text += "\r\n\r\n" + platform::Sjis("4,096 バイトを超えるノートが ") + Count(report.pagesOverLimit) +
             platform::Sjis(" 件あります。iPod では 4,096 バイトより後ろが表示されません。");
-    for (const std::string& page : report.firstOverLimit) text += "\r\n  " + page;
-    if (report.pagesOverLimit > report.firstOverLimit.size())
-      text += "\r\n  " + platform::Sjis("ほか ") + std::to_string(report.pagesOverLimit - report.firstOverLimit.size()) +
-              platform::Sjis(" 件");
+    for (const OverLimitPage& page : report.overLimit)
+      text += "\r\n  " + page.path + platform::Sjis(" (") + Count(page.bytesCut) + platform::Sjis(" バイトが切れます)");
   }
-  if (report.pagesInNotes > kNoteCountLimit)
-    text += "\r\n\r\n" + platform::Sjis("Notes フォルダのノートが ") + std::to_string(report.pagesInNotes) +
+  if (!report.renamed.empty()) {
+    text += "\r\n\r\n" + platform::Sjis("大文字と小文字だけが違う名前が ") + Count(report.renamed.size()) +
+            platform::Sjis(" 件ありました。上書きしないよう別の名前で書き込みました。");
+    for (const NameClash& clash : report.renamed) text += "\r\n  " + clash.wanted + platform::Sjis(" → ") + clash.given;
+  }
+  if (report.pagesInNotes > kNoteCountLimit) {
+    text += "\r\n\r\n" + platform::Sjis("Notes フォルダのノートが ") + Count(report.pagesInNotes) +
             platform::Sjis(" 件になりました。iPod が読み込むのは最初の 1,000 件だけです。");
+    if (!report.beyondNoteLimit.empty()) {
+      text += platform::Sjis("読み込まれないノート (名前順):");
+      const std::size_t shown = std::min(report.beyondNoteLimit.size(), kReportedBeyondLimit);
+      for (std::size_t i = 0; i < shown; ++i) text += "\r\n  " + report.beyondNoteLimit[i];
+      if (report.beyondNoteLimit.size() > shown)
+        text += "\r\n  " + platform::Sjis("ほか ") + Count(report.beyondNoteLimit.size() - shown) + platform::Sjis(" 件");
+    }
+  }
   return text;
 }
+
+namespace {
+
+// The paths of this run's pages that lie beyond the reader's first 1,000 notes.
+std::vector<std::string> BeyondNoteLimit(const std::vector<std::string>& notes, const std::set<std::string>& written) {
+  std::vector<std::string> beyond;
+  for (std::size_t i = kNoteCountLimit; i < notes.size(); ++i)
+    if (written.contains(notes[i])) beyond.push_back(notes[i]);
+  return beyond;
+}
+
+}  // namespace
 
 ExportReport ExportNotes(MainState& state, Feedback& ui) {
   static const std::string working = platform::Sjis("一覧作成中...");
@@ -290,14 +407,17 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
     ui.ErrorBox(NotRecognisedText());
     return report;
   }
-  PageWriter writer(state, state.DriveRoot);
+  const std::string root = state.DriveRoot;
+  NotesOnPlayer player(root);
+  RemoveDataFolderTemporaries(state.AppDir);
 
   const std::string previous = ui.SetStatus(working);
   ui.ProcessMessages();
 
-  const AlbumIndex albums(state.AList);
   const LyricsIndex lyricsFiles(state);
+  PageBuilder pages(state.AList, &player, state.SplitPages, state.CleanNotes);
   const std::size_t ticked = CountChecked(state.AList);
+  std::set<std::string> written;
   std::string registered;
   try {
     for (std::size_t i = 0; i < state.AList.size(); ++i) {
@@ -313,25 +433,33 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
                     "\r\n";
       if (!writePage) continue;
 
-      const TAlbumData neighbours = albums.FindAlbumNeighbours(row.Album(), row.Title());
-      const std::string content = JoinLinesCrLf(NotesPage(row, neighbours, lyrics ? &*lyrics : nullptr));
-
-      const PagePlace place = PlaceOfPage(writer.NotesFolder(), row);
-      writer.Write(place, content);
+      const PagePlace& place = *pages.Plan().PlaceOfRow(i);
+      // A removal handled during the run forgets the player; its pages are not written on.
+      if (state.DriveRoot != root) throw FileError("ノートを書き込めません。", player.PathOf(place), ENODEV);
+      for (const NotePart& part : pages.PagesOfRow(i, lyrics ? &*lyrics : nullptr)) {
+        const PagePlace partPlace{place.folder, part.name};
+        player.Write(partPlace, part.content);
+        written.insert(partPlace.Relative());
+        ++report.partsWritten;
+        if (part.content.size() > kNoteByteLimit) NoteOverLimit(report, partPlace, part.content.size());
+      }
       ++report.pagesWritten;
-      if (content.size() > kNoteByteLimit) NoteOverLimit(report, place);
 
       ui.ProcessMessages();
       // The position counts every registered row, the divisor only the ticked ones: the
       // value stops at 100.
       ui.SetProgress(RoundedPercent(i, ticked));
     }
-    if (writer.WroteAny()) writer.Sync();
+    // A stopped run leaves the pages it did not get to, and their record, as they are.
+    if (state.CleanNotes && !report.stopped) report.pagesRemoved = player.RemoveStalePages();
+    player.SaveRecord();
+    if (player.WroteAny() || report.pagesRemoved > 0) player.Sync();
   } catch (...) {
     // The pages written before the failure stay on the player: flush them as far as it goes.
-    writer.TrySync();
+    player.TrySync();
     throw;
   }
+  report.renamed = pages.Plan().Clashes();
 
   WriteRegisteredList(state, registered);
   ui.ProcessMessages();
@@ -340,9 +468,30 @@ ExportReport ExportNotes(MainState& state, Feedback& ui) {
   LoadLists(state, ListsToLoad::RegisteredOnly);
   ui.ProcessMessages();
 
-  report.pagesInNotes = CountFiles(writer.NotesFolder(), kCountedFolderDepth);
+  // Success is told only about the player the run began with, still in its place.
+  player.CheckStillMounted();
+  const std::vector<std::string> notes = player.ListNotes();
+  report.pagesInNotes = notes.size();
+  report.beyondNoteLimit = BeyondNoteLimit(notes, written);
   ui.InformationBox(ExportReportText(report));
   return report;
+}
+
+std::vector<NotePart> PreviewNotesPages(const MainState& state, std::size_t row, bool splitPages) {
+  if (row >= state.AList.size()) return {};
+  SongList rows = state.AList;
+  rows[row].checked = true;
+  std::optional<NotesOnPlayer> player;
+  if (!state.DriveRoot.empty()) {
+    try {
+      player.emplace(state.DriveRoot, NotesOnPlayer::Use::ReadOnly);
+    } catch (const platform::Error&) {
+      // No player to look at: links lead only to pages of this export.
+    }
+  }
+  PageBuilder pages(rows, player ? &*player : nullptr, splitPages, state.CleanNotes);
+  const std::optional<std::string> lyrics = ReadLyrics(LyricsIndex(state), rows[row].Title(), rows[row].Album());
+  return pages.PagesOfRow(row, lyrics ? &*lyrics : nullptr);
 }
 
 }  // namespace library

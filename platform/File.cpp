@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <cstdio>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,6 +69,12 @@ bool File::OpenSystemPath(const std::string& systemPath, Mode mode) {
   // Non-blocking, so that opening a FIFO or a device returns at once; such files are then
   // refused below, since only regular files are read or written.
   int fd = ::open(systemPath.c_str(), OpenFlags(mode) | O_CLOEXEC | O_NONBLOCK, 0644);
+  if (fd < 0) return false;
+  return Adopt(fd, mode);
+}
+
+bool File::Adopt(int fd, Mode mode) {
+  Close();
   if (fd < 0) return false;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -285,32 +293,55 @@ bool ReadRegularFileStart(const std::string& path, std::string& content, std::si
 
 bool File::Sync() { return fd_ >= 0 && ::fsync(fd_) == 0; }
 
+namespace {
+
+// The folder part of a system path, with its final "/" ("" for a bare name).
+std::string FolderOf(const std::string& systemPath) {
+  const std::size_t slash = systemPath.rfind('/');
+  return slash == std::string::npos ? std::string() : systemPath.substr(0, slash + 1);
+}
+
+}  // namespace
+
+bool IsTemporaryName(const std::string& name) {
+  const std::string_view prefix = TemporaryPrefix;
+  return name.size() == prefix.size() + TemporaryUniqueLength && name.starts_with(prefix) &&
+         name.find_first_not_of(TemporaryUniqueAlphabet, prefix.size()) == std::string::npos;
+}
+
 bool CreateTemporaryBeside(const std::string& path, File& file, std::string& temporaryPath) {
-  std::string pattern = SystemPath(path) + ".XXXXXX";
-  int fd = ::mkstemp(pattern.data());
+  const std::string target = SystemPath(path);
+  std::string pattern = FolderOf(target) + TemporaryPrefix + "XXXXXX";
+  const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return false;
+  // Held while the write runs, so that a clean-up of another run leaves it alone.
+  ::flock(fd, LOCK_EX | LOCK_NB);
   // The replacement keeps the permissions of the file it replaces.
   struct stat original {};
-  mode_t mode = 0644;
-  if (::stat(SystemPath(path).c_str(), &original) == 0) mode = original.st_mode & 07777;
-  ::fchmod(fd, mode);
-  ::close(fd);
-  temporaryPath = ProgramPath(pattern);
-  if (!file.Open(temporaryPath, File::Mode::ReadWrite)) {
-    DeleteFile(temporaryPath);
-    return false;
-  }
-  return true;
+  ::fchmod(fd, ::stat(target.c_str(), &original) == 0 ? original.st_mode & 07777 : 0644);
+  temporaryPath = pattern;
+  if (file.Adopt(fd, File::Mode::ReadWrite)) return true;
+  const int reason = errno;
+  ::unlink(pattern.c_str());
+  errno = reason;
+  return false;
+}
+
+void DiscardTemporary(File& file, const std::string& temporaryPath) {
+  const int reason = errno;
+  file.Close();
+  ::unlink(temporaryPath.c_str());
+  errno = reason;
 }
 
 bool CommitTemporary(File& file, const std::string& temporaryPath, const std::string& path,
                      Durability durability) {
-  bool written = durability == Durability::Unsynced || file.Sync();
-  file.Close();
-  if (written && RenameFile(temporaryPath, path)) return true;
-  const int reason = errno;
-  DeleteFile(temporaryPath);
-  errno = reason;
+  const bool written = durability == Durability::Unsynced || file.Sync();
+  if (written && std::rename(temporaryPath.c_str(), SystemPath(path).c_str()) == 0) {
+    file.Close();
+    return true;
+  }
+  DiscardTemporary(file, temporaryPath);
   return false;
 }
 
@@ -319,10 +350,7 @@ bool ReplaceFileContent(const std::string& path, const std::string& content, Dur
   std::string temporary;
   if (!CreateTemporaryBeside(path, file, temporary)) return false;
   if (!file.Write(content)) {
-    const int reason = errno;
-    file.Close();
-    DeleteFile(temporary);
-    errno = reason;
+    DiscardTemporary(file, temporary);
     return false;
   }
   return CommitTemporary(file, temporary, path, durability);

@@ -33,6 +33,8 @@ public:
   bool Open(const std::string& path, Mode mode);
   // The same as Open (paths are in the system's form everywhere).
   bool OpenSystemPath(const std::string& systemPath, Mode mode);
+  // Takes over an open descriptor (closed here on failure): a regular file only, as Open.
+  bool Adopt(int fd, Mode mode);
   void Close();
   bool IsOpen() const { return fd_ >= 0; }
 
@@ -110,12 +112,25 @@ void SimulateFullDiskAfter(std::int64_t bytes);
 // file (a bad sector); a negative offset lifts it.
 void SimulateReadErrorAt(std::int64_t offset);
 
+// The start of every temporary file name this program makes; the rest is six characters
+// of [A-Za-z0-9].
+inline constexpr const char* TemporaryPrefix = ".lyrimate-tmp.";
+inline constexpr std::size_t TemporaryUniqueLength = 6;
+inline constexpr const char* TemporaryUniqueAlphabet =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// True for a name this program gives its temporary files, and for no other.
+bool IsTemporaryName(const std::string& name);
+
 // The two halves of a whole-file replacement, for writers that stream the new content:
-// creates an empty temporary file in the folder of path and opens it read-write;
+// creates an empty temporary file (TemporaryPrefix + six characters) in the folder of path,
+// held open read-write through the descriptor mkstemp gave; temporaryPath is the system
+// path mkstemp made, used as it is from then on;
 bool CreateTemporaryBeside(const std::string& path, File& file, std::string& temporaryPath);
-// then flushes and closes it and renames it over path in one step. On failure the
+// then flushes it and renames it over path in one step and closes it. On failure the
 // temporary file is removed and path is untouched.
 bool CommitTemporary(File& file, const std::string& temporaryPath, const std::string& path,
                      Durability durability = Durability::Synced);
+// Closes and removes a temporary file whose write failed; errno is kept.
+void DiscardTemporary(File& file, const std::string& temporaryPath);
 
 }  // namespace platform

@@ -461,8 +461,7 @@ bool RebuildFile(const std::string& fileName, const std::string& newTag) {
                 CopyRange(source, header.present ? header.totalSize : 0, header.fileSize, target);
   source.Close();
   if (!copied) {
-    target.Close();
-    platform::DeleteFile(temporary);
+    platform::DiscardTemporary(target, temporary);
     return false;
   }
   return platform::CommitTemporary(target, temporary, fileName);

@@ -3,10 +3,12 @@
 #include "library/NotesWriter.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -17,6 +19,7 @@
 #include "library/LyricsFiles.h"
 #include "library/PlayerNames.h"
 #include "platform/CodePage.h"
+#include "platform/DirHandle.h"
 #include "platform/Error.h"
 #include "platform/File.h"
 
@@ -247,7 +250,7 @@ TEST(NotesPage, ValuesGoInUnescaped) {
   EXPECT_NE(page.find("Artist:  " + Sjis("歌手") + "(2004)"), std::string::npos);
 }
 
-TEST(ExportReportText, CountsNamesFiveAndWarnsAboveOneThousand) {
+TEST(ExportReportText, CountsNamesEveryLongPageAndThePagesBeyondOneThousand) {
   library::ExportReport report;
   report.pagesWritten = 12;
   report.pagesInNotes = 1000;
@@ -256,16 +259,21 @@ TEST(ExportReportText, CountsNamesFiveAndWarnsAboveOneThousand) {
   EXPECT_EQ(text.find("4,096"), std::string::npos);
   EXPECT_EQ(text.find("1,000 件"), std::string::npos);
 
-  report.pagesOverLimit = 7;
-  report.firstOverLimit = {"A/1", "A/2", "A/3", "A/4", "5"};
-  report.pagesInNotes = 1001;
+  report.pagesOverLimit = 2;
+  report.overLimit = {{"A/1", 1}, {"5", 4096}};
+  report.pagesInNotes = 1012;
+  for (int i = 0; i < 12; ++i) report.beyondNoteLimit.push_back("Z/" + std::to_string(i));
+  report.pagesRemoved = 3;
   report.stopped = true;
   text = platform::Cp932ToUtf8(library::ExportReportText(report));
   EXPECT_NE(text.find("中止"), std::string::npos);
-  EXPECT_NE(text.find("4,096 バイトを超えるノートが 7 件"), std::string::npos);
-  EXPECT_NE(text.find("\r\n  A/1\r\n  A/2\r\n  A/3\r\n  A/4\r\n  5\r\n  ほか 2 件"), std::string::npos);
-  EXPECT_NE(text.find("1001 件"), std::string::npos);
+  EXPECT_NE(text.find("古いノートを 3 件削除しました。"), std::string::npos);
+  EXPECT_NE(text.find("iPod のノートは 1012 件です。"), std::string::npos);
+  EXPECT_NE(text.find("4,096 バイトを超えるノートが 2 件"), std::string::npos);
+  EXPECT_NE(text.find("\r\n  A/1 (1 バイトが切れます)\r\n  5 (4096 バイトが切れます)"), std::string::npos);
   EXPECT_NE(text.find("1,000 件"), std::string::npos);
+  EXPECT_NE(text.find("  Z/9\r\n  ほか 2 件"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Z/10"), std::string::npos);
 }
 
 // A player folder, a data folder and a state pointing at both.
@@ -291,6 +299,16 @@ protected:
   library::MainState state{data.path().string() + "/"};
   FakeFeedback ui;
 };
+
+// Every regular file below folder, as sorted paths relative to it.
+std::vector<std::string> FilesBelow(const fs::path& folder) {
+  std::vector<std::string> files;
+  if (!fs::exists(folder)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder))
+    if (!entry.is_directory()) files.push_back(fs::relative(entry.path(), folder).string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
 
 TEST_F(Export, NoPlayerShowsTheErrorAndWritesNothing) {
   state.DriveRoot.clear();
@@ -429,7 +447,8 @@ TEST_F(Export, NamesTheDiskRefusesStayInsideNotes) {
   for (const auto& entry : fs::recursive_directory_iterator(player.path()))
     if (entry.is_regular_file()) written.push_back(fs::relative(entry.path(), player.path()).string());
   std::sort(written.begin(), written.end());
-  EXPECT_EQ(written, (std::vector<std::string>{"Notes/.._.._x/a_b_c", "Notes/.._.._x/next", "Notes/._", "Notes/sp_/_"}));
+  EXPECT_EQ(written, (std::vector<std::string>{".lyrimate/notes.lst", "Notes/.._.._x/a_b_c", "Notes/.._.._x/next",
+                                               "Notes/._", "Notes/sp_/_"}));
   // The pages an unguarded "../../x" would write beside the player (the folder x itself may
   // belong to someone else).
   EXPECT_FALSE(fs::exists(player.path().parent_path() / "x" / "next"));
@@ -455,15 +474,19 @@ TEST_F(Export, JapaneseNamesWithTrailByte5CKeepTheirBytes) {
   EXPECT_TRUE(fs::exists(fs::u8path(Notes("表現/表示"))));
 }
 
-TEST_F(Export, TwoRowsWithOneTitleShareThePageTheLaterWins) {
-  state.AList = {Row("same", "Al", "1"), Row("same", "Al", "2")};
+TEST_F(Export, TwoRowsWithOneTitleShareThePageTheLaterWinsWithoutLinkingToItself) {
+  state.AList = {Row("same", "Al", "1"), Row("same", "Al", "2"), Row("other", "Al", "3"), Row("same", "Al", "4")};
   Lyrics("same", "Al", "la");
+  Lyrics("other", "Al", "la");
   const library::ExportReport report = library::ExportNotes(state, ui);
-  EXPECT_EQ(report.pagesWritten, 2u);
+  EXPECT_EQ(report.pagesWritten, 4u);
   const std::string page = ReadBytes(Notes("Al/same"));
-  EXPECT_NE(page.find("Track No:  2\r\n"), std::string::npos);
-  // Both find the first of them: no previous link, the next one is the other row.
-  EXPECT_TRUE(page.ends_with("\r\n\r\n\r\nNext:<a href=\"same\">same</a>\r\n"));
+  EXPECT_NE(page.find("Track No:  4\r\n"), std::string::npos);
+  // The last row's own copies are skipped: its nearest other page is "other".
+  EXPECT_TRUE(page.ends_with("la\r\n\r\n\r\n\r\nPrev:<a href=\"other\">other</a>\r\n")) << page;
+  const std::string other = ReadBytes(Notes("Al/other"));
+  EXPECT_TRUE(other.ends_with("Prev:<a href=\"same\">same</a>\r\nNext:<a href=\"same\">same</a>\r\n")) << other;
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"), (std::vector<std::string>{"Al/other", "Al/same"}));
 }
 
 // Moves into a fresh folder for the life of the object, to see what lands relative to it.
@@ -538,7 +561,7 @@ TEST_F(Export, AFullDiskKeepsTheOldPage) {
   EXPECT_EQ(ListFile(), "old list");
 }
 
-TEST_F(Export, PagesOverTheLimitAreCountedAndTheFirstFiveNamed) {
+TEST_F(Export, PagesOverTheLimitAreEachNamedWithTheBytesCut) {
   // A page of exactly 4,096 bytes is within the limit.
   state.AList = {Row("exact", "E", "1")};
   const std::string noLines;
@@ -552,8 +575,12 @@ TEST_F(Export, PagesOverTheLimitAreCountedAndTheFirstFiveNamed) {
   const library::ExportReport report = library::ExportNotes(state, ui);
   EXPECT_EQ(fs::file_size(Notes("E/exact")), 4096u);
   EXPECT_EQ(report.pagesOverLimit, 6u);
-  EXPECT_EQ(report.firstOverLimit, (std::vector<std::string>{"o1", "o2", "o3", "o4", "o5"}));
-  EXPECT_NE(ui.boxes.back().text.find("ほか 1 件"), std::string::npos);
+  ASSERT_EQ(report.overLimit.size(), 6u);
+  for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(report.overLimit[i].path, "o" + std::to_string(i + 1));
+    EXPECT_EQ(report.overLimit[i].bytesCut, fs::file_size(Notes("o" + std::to_string(i + 1))) - 4096);
+  }
+  EXPECT_NE(ui.boxes.back().text.find("o6 ("), std::string::npos);
 }
 
 TEST_F(Export, WarnsWhenNotesHoldsMoreThanOneThousandPages) {
@@ -581,6 +608,301 @@ TEST_F(Export, StopBetweenPagesKeepsEveryRowInTheList) {
   EXPECT_EQ(ui.status, "iPod が認識されていません。");
   EXPECT_EQ(ui.progress.back(), 0);
   EXPECT_NE(ui.boxes.back().text.find("中止"), std::string::npos);
+}
+
+TEST_F(Export, CaseTwinsGetDistinctNamesLinksFollowAndTheReportListsThem) {
+  // "Love"/"LOVE" in "Best", and "Other" in both "BEST" and "Best", plus a title that is
+  // already what the second twin would be called.
+  state.AList = {Row("Love", "Best", "1"), Row("LOVE", "Best", "2"), Row("Other", "BEST", "1"),
+                 Row("Other", "Best", "3"), Row("love (2)", "Best", "4"), Row("Love", "Best", "5")};
+  for (const SongRow& row : state.AList) Lyrics(platform::Cp932ToUtf8(row.Title()), platform::Cp932ToUtf8(row.Album()), "la");
+  const library::ExportReport report = library::ExportNotes(state, ui);
+
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"),
+            (std::vector<std::string>{"BEST (2)/Other", "Best/LOVE (2)", "Best/Love", "Best/Other", "Best/love (2) (2)"}));
+  // The rows of one title and album share one page; the twin's page keeps its own text.
+  EXPECT_NE(ReadBytes(Notes("Best/LOVE (2)")).find("song=LOVE\">LOVE</a>"), std::string::npos);
+  EXPECT_NE(ReadBytes(Notes("BEST (2)/Other")).find("album=BEST&song=Other\">Other</a>"), std::string::npos);
+  // Links name the page the twin was given.
+  EXPECT_NE(ReadBytes(Notes("Best/Love")).find("Prev:<a href=\"love (2) (2)\">love (2)</a>"), std::string::npos);
+  EXPECT_TRUE(ReadBytes(Notes("Best/LOVE (2)")).ends_with("Prev:<a href=\"Love\">Love</a>\r\nNext:<a href=\"Other\">Other</a>\r\n"));
+  ASSERT_EQ(report.renamed.size(), 3u);
+  EXPECT_EQ(report.renamed[0].wanted, "Best/LOVE");
+  EXPECT_EQ(report.renamed[0].given, "Best/LOVE (2)");
+  EXPECT_EQ(report.renamed[1].given, "BEST (2)");
+  EXPECT_EQ(report.renamed[2].given, "Best/love (2) (2)");
+  EXPECT_NE(ui.boxes.back().text.find("Best/LOVE → Best/LOVE (2)"), std::string::npos) << ui.boxes.back().text;
+}
+
+TEST_F(Export, LeftoversOfAKilledRunAreRemovedAndOthersKept) {
+  // What a run killed while writing leaves: a temporary in our folder on the player and one
+  // beside the list file and a lyrics file in the data folder.
+  fs::create_directories(player.path() / ".lyrimate" / "tmp");
+  for (const fs::path& folder : {player.path() / ".lyrimate" / "tmp", data.path(), data.path() / "MusicDatas"}) {
+    platform::File abandoned;
+    std::string name;
+    ASSERT_TRUE(platform::DirHandle::Open(folder.string()).CreateTemporary(abandoned, name));
+  }
+  WriteBytes(data.File("MusicDatas/MusicList.lst.abcdef"), "the user's");
+  fs::create_directories(player.path() / "Notes");
+  WriteBytes(Notes(".hidden note"), "the user's");
+  state.AList = {Row("a", "Al", "1")};
+  library::ExportNotes(state, ui);
+
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"), (std::vector<std::string>{".hidden note", "Al/a"}));
+  EXPECT_TRUE(fs::is_empty(player.path() / ".lyrimate" / "tmp"));
+  for (const std::string& file : FilesBelow(data.path())) EXPECT_FALSE(platform::IsTemporaryName(fs::path(file).filename()));
+  EXPECT_TRUE(fs::exists(data.File("MusicDatas/MusicList.lst.abcdef")));
+}
+
+TEST_F(Export, AWriteThatFailsLeavesNoTemporaryAnywhere) {
+  state.AList = {Row("a", "Al", "1")};
+  platform::SimulateFullDiskAfter(20);
+  EXPECT_THROW(library::ExportNotes(state, ui), platform::Error);
+  platform::SimulateFullDiskAfter(-1);
+  EXPECT_EQ(FilesBelow(player.path()), std::vector<std::string>{});
+}
+
+// A tmpfs mounted as the player, so that it can be unmounted in the middle of an export.
+class UnmountedExport : public Export {
+protected:
+  void SetUp() override {
+    if (::geteuid() != 0) GTEST_SKIP() << "mounting a tmpfs needs root; the unmount case is not run";
+    if (::mount("tmpfs", player.path().c_str(), "tmpfs", 0, "size=64m") != 0)
+      GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << "); the unmount case is not run";
+    mounted = true;
+    Export::SetUp();
+  }
+  void TearDown() override {
+    if (mounted) ::umount2(player.path().c_str(), MNT_DETACH);
+  }
+  bool mounted = false;
+};
+
+TEST_F(UnmountedExport, PlayerUnmountedMidRunIsAFailureAndTheMountPointGetsNothing) {
+  for (int i = 0; i < 50; ++i) state.AList.push_back(Row("s" + std::to_string(i), "ALBUM", std::to_string(i)));
+  WriteBytes(library::RegisteredListPath(state), "old list");
+  FeedbackWithEvent unmounting;
+  unmounting.at = 10;  // after nine pages
+  unmounting.action = [&] { ASSERT_EQ(::umount2(player.path().c_str(), MNT_DETACH), 0) << std::strerror(errno); };
+  try {
+    library::ExportNotes(state, unmounting);
+    ADD_FAILURE() << "an export onto an unmounted player reported success";
+  } catch (const platform::Error& error) {
+    const std::string message = platform::Cp932ToUtf8(error.what());
+    EXPECT_NE(message.find("取り外されました"), std::string::npos) << message;
+    EXPECT_NE(message.find(player.path().string()), std::string::npos) << message;
+  }
+  mounted = false;
+  // The bare mount point on the host disk received no folder and no page.
+  EXPECT_TRUE(fs::is_empty(player.path()));
+  EXPECT_TRUE(std::none_of(unmounting.boxes.begin(), unmounting.boxes.end(),
+                           [](const FakeFeedback::Box& box) { return box.kind == "information"; }));
+}
+
+// The href targets of a page, in order.
+std::vector<std::string> Links(const std::string& page) {
+  std::vector<std::string> targets;
+  for (std::size_t at = page.find("<a href=\""); at != std::string::npos; at = page.find("<a href=\"", at + 1)) {
+    const std::size_t start = at + 9;
+    const std::string target = page.substr(start, page.find('"', start) - start);
+    if (!target.starts_with("ipod:")) targets.push_back(target);
+  }
+  return targets;
+}
+
+TEST_F(Export, NoDeadLinksWhenOnlyTheFirstAndThirdSongsAreTicked) {
+  state.AList = {Row("one", "Al", "1"), Row("two", "Al", "2", false), Row("three", "Al", "3"), Row("four", "Al", "4", false)};
+  for (const char* title : {"one", "two", "three", "four"}) Lyrics(title, "Al", "la");
+  library::ExportNotes(state, ui);
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"), (std::vector<std::string>{"Al/one", "Al/three"}));
+  EXPECT_EQ(Links(ReadBytes(Notes("Al/one"))), std::vector<std::string>{"three"});
+  EXPECT_EQ(Links(ReadBytes(Notes("Al/three"))), std::vector<std::string>{"one"});
+  // Songs still names every registered title.
+  EXPECT_NE(ReadBytes(Notes("Al/one")).find("song=one&two&three&four\">"), std::string::npos);
+
+  // A page already on the player under the name the link uses counts as existing; once the
+  // clean-up removes it (it is an unchanged page of ours), it does not.
+  state.AList[1].checked = true;
+  library::ExportNotes(state, ui);
+  state.AList = {Row("one", "Al", "1"), Row("two", "Al", "2", false), Row("three", "Al", "3"), Row("four", "Al", "4", false)};
+  library::ExportNotes(state, ui);
+  EXPECT_EQ(Links(ReadBytes(Notes("Al/one"))), std::vector<std::string>{"two"});
+  state.CleanNotes = true;
+  library::ExportNotes(state, ui);
+  EXPECT_FALSE(fs::exists(Notes("Al/two")));
+  EXPECT_EQ(Links(ReadBytes(Notes("Al/one"))), std::vector<std::string>{"three"});
+}
+
+// The lyrics lines a chain of parts shows, following the "続き" links from the first part.
+std::string FollowParts(const fs::path& folder, const std::string& first, std::size_t& parts) {
+  const std::string head = "【Words】\r\n\r\n";
+  std::string shown;
+  parts = 0;
+  for (std::string name = first; !name.empty(); ++parts) {
+    const std::string page = platform::Cp932ToUtf8(ReadBytes((folder / fs::u8path(platform::Cp932ToUtf8(name))).string()));
+    EXPECT_LE(ReadBytes((folder / fs::u8path(platform::Cp932ToUtf8(name))).string()).size(), 4096u) << name;
+    const std::size_t start = page.find(head) + head.size();
+    const std::size_t more = page.find("\">続き</a>");
+    std::size_t end = page.find("\r\n\r\n", start);
+    shown += page.substr(start, end - start + 2);
+    name.clear();
+    if (more != std::string::npos) name = platform::Utf8ToCp932(page.substr(page.rfind("<a href=\"", more) + 9, more - page.rfind("<a href=\"", more) - 9));
+    if (parts > 10) break;
+  }
+  return shown;
+}
+
+TEST_F(Export, SplitPagesCutsANineKilobyteLyricIntoThreeChainedParts) {
+  std::string lyrics;
+  for (int i = 0; lyrics.size() < 9 * 1024; ++i) lyrics += "line " + std::to_string(i) + " " + std::string(60, 'a' + i % 26) + "\r\n";
+  state.AList = {Row("prev", "Al", "1"), Row("long", "Al", "2"), Row("next", "Al", "3")};
+  Lyrics("long", "Al", lyrics);
+  Lyrics("next", "Al", "la");
+  state.SplitPages = true;
+  const library::ExportReport report = library::ExportNotes(state, ui);
+
+  std::size_t parts = 0;
+  EXPECT_EQ(FollowParts(player.path() / "Notes" / "Al", "long", parts), lyrics);
+  EXPECT_EQ(parts, 3u);
+  EXPECT_EQ(report.pagesOverLimit, 0u);
+  EXPECT_EQ(report.partsWritten, 5u);
+  const std::string second = ReadBytes(Notes("Al/long～2"));
+  const std::string last = ReadBytes(Notes("Al/long～3"));
+  // Every part starts with the page's head; the song's links stand on the last part only.
+  const std::string first = ReadBytes(Notes("Al/long"));
+  const std::string head = first.substr(0, first.find(Sjis("【Words】")));
+  EXPECT_TRUE(second.starts_with(head));
+  EXPECT_TRUE(last.starts_with(head));
+  EXPECT_EQ(Links(first), std::vector<std::string>{Sjis("long～2")});
+  EXPECT_EQ(Links(second), (std::vector<std::string>{"long", Sjis("long～3")}));
+  EXPECT_EQ(Links(last), (std::vector<std::string>{Sjis("long～2"), "prev", "next"}));
+  EXPECT_EQ(Links(ReadBytes(Notes("Al/next"))), std::vector<std::string>{"long"});
+
+  // Off: one page, reported as too long.
+  state.SplitPages = false;
+  EXPECT_EQ(library::ExportNotes(state, ui).pagesOverLimit, 1u);
+  EXPECT_GT(fs::file_size(Notes("Al/long")), 9 * 1024u);
+}
+
+TEST(SplitNotesPage, ALongDoubleByteLineIsCutBetweenCharactersAndPartNamesAreAsked) {
+  library::StoredPage page;
+  page.hasLyrics = true;
+  page.head = "HEAD\r\n";
+  // 5,000 bytes of "表" (95 5C) after one ASCII byte, so that halves fall on odd positions.
+  std::string line = "x";
+  for (int i = 0; i < 2500; ++i) line += Sjis("表");
+  page.lyrics = "short\r\n" + line + "\r\n";
+  page.links = "Next:<a href=\"n\">n</a>\r\n";
+  std::vector<std::size_t> asked;
+  const std::vector<library::NotePart> parts = library::SplitNotesPage(page, "p", [&](std::size_t number) {
+    asked.push_back(number);
+    return "p-" + std::to_string(number);
+  });
+  ASSERT_EQ(parts.size(), 3u);
+  EXPECT_EQ(asked, (std::vector<std::size_t>{2, 3}));
+  std::string joined;
+  for (const library::NotePart& part : parts) {
+    EXPECT_LE(part.content.size(), 4096u);
+    EXPECT_TRUE(part.content.starts_with(page.head));
+    const std::string body = part.content.substr(page.head.size());
+    const std::string lyrics = body.substr(0, body.find("\r\n<a") != std::string::npos && &part != &parts.back()
+                                                  ? body.find("\r\n<a")
+                                                  : body.find("\r\n\r\n\r\n"));
+    // Each piece is whole characters: it decodes without a replacement character.
+    EXPECT_EQ(platform::Cp932ToUtf8(lyrics).find("\xEF\xBF\xBD"), std::string::npos);
+    joined += lyrics;
+  }
+  std::string expected = "short\r\n" + line + "\r\n";
+  std::erase(expected, '\r');
+  std::erase(expected, '\n');
+  std::erase(joined, '\r');
+  std::erase(joined, '\n');
+  EXPECT_EQ(joined, expected);
+  EXPECT_EQ(parts[0].name, "p");
+  EXPECT_TRUE(parts[2].content.ends_with("<a href=\"p-2\">" + Sjis("戻る") + "</a>\r\nNext:<a href=\"n\">n</a>\r\n"));
+
+  // Within the limit, or with a head that leaves no room: one part, the whole page.
+  page.lyrics = "short\r\n";
+  EXPECT_EQ(library::SplitNotesPage(page, "p", [](std::size_t) { return std::string("never"); }).size(), 1u);
+  page.lyrics = line + "\r\n";
+  page.head = std::string(4090, 'h') + "\r\n";
+  const auto whole = library::SplitNotesPage(page, "p", [](std::size_t n) { return "p" + std::to_string(n); });
+  ASSERT_EQ(whole.size(), 1u);
+  EXPECT_EQ(whole[0].content, page.Whole());
+}
+
+TEST(StoredNotesPage, IsThePageStoredAsLines) {
+  const SongRow row = Row("t", "Al", "1");
+  const library::TAlbumData both = {true, true, "n", "p", "p&t&n", "n", "p"};
+  for (const std::string& lyrics : {std::string("a\r\nb"), std::string(""), std::string("x\ry\n\n")}) {
+    EXPECT_EQ(library::StoredNotesPage(row, both, &lyrics).Whole(),
+              library::JoinLinesCrLf(library::NotesPage(row, both, &lyrics)));
+  }
+  EXPECT_EQ(library::StoredNotesPage(row, {}, nullptr).Whole(), library::JoinLinesCrLf(library::NotesPage(row, {}, nullptr)));
+}
+
+TEST_F(Export, CleanNotesRemovesOnlyUnchangedPagesOfOursAndTheFoldersThatEmptied) {
+  state.AList = {Row("gone", "Old", "1"), Row("edited", "Al", "1"), Row("kept", "Al", "2"), Row("stays", "Al", "3")};
+  library::ExportNotes(state, ui);
+  fs::create_directories(player.path() / "Notes" / "Mine");
+  WriteBytes(Notes("Mine/hand-written"), "my note");
+  WriteBytes(Notes("Al/hand-written"), "my note");
+  WriteBytes(Notes("Al/edited"), "changed on the player");
+
+  state.AList = {Row("kept", "Al", "2")};
+  state.CleanNotes = true;
+  const library::ExportReport report = library::ExportNotes(state, ui);
+  EXPECT_EQ(report.pagesRemoved, 2u);  // gone and stays
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"),
+            (std::vector<std::string>{"Al/edited", "Al/hand-written", "Al/kept", "Mine/hand-written"}));
+  EXPECT_FALSE(fs::exists(player.path() / "Notes" / "Old"));  // our folder, now empty
+  EXPECT_EQ(report.pagesInNotes, 4u);
+  EXPECT_NE(ui.boxes.back().text.find("2 件削除しました"), std::string::npos);
+  EXPECT_NE(ui.boxes.back().text.find("iPod のノートは 4 件です。"), std::string::npos);
+  // The edited page is the user's now: a later clean-up leaves it too.
+  state.AList.clear();
+  EXPECT_EQ(library::ExportNotes(state, ui).pagesRemoved, 1u);
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"), (std::vector<std::string>{"Al/edited", "Al/hand-written", "Mine/hand-written"}));
+}
+
+TEST_F(Export, TheRecordSurvivesDamageAndIsNoNote) {
+  state.AList = {Row("a", "Al", "1")};
+  library::ExportNotes(state, ui);
+  const std::string record = ReadBytes((player.path() / ".lyrimate" / "notes.lst").string());
+  EXPECT_NE(record.find("F\tAl\r\n"), std::string::npos);
+  EXPECT_NE(record.find("P\tAl/a\t"), std::string::npos);
+  // Lines that do not parse, or that would lead out of Notes/, are dropped.
+  WriteBytes((player.path() / ".lyrimate" / "notes.lst").string(),
+             record + "P\t../../victim\t1\t0\r\nP\tAl/a/b\t1\t0\r\nF\t..\r\ngarbage\r\nP\tx\tnan\t0\r\n");
+  WriteBytes((player.path() / "victim").string(), "v");
+  state.AList.clear();
+  state.CleanNotes = true;
+  EXPECT_EQ(library::ExportNotes(state, ui).pagesRemoved, 1u);
+  EXPECT_TRUE(fs::exists(player.path() / "victim"));
+  EXPECT_FALSE(fs::exists(player.path() / "Notes" / "Al"));
+  EXPECT_EQ(FilesBelow(player.path() / "Notes"), std::vector<std::string>{});
+}
+
+TEST_F(Export, PreviewIsWhatTheExportWrites) {
+  std::string lyrics;
+  for (int i = 0; i < 300; ++i) lyrics += "歌詞の行 " + std::to_string(i) + " ですよ\r\n";
+  state.AList = {Row("a", "Al", "1"), Row("b", "Al", "2"), Row("c", "Al", "3", false)};
+  Lyrics("b", "Al", lyrics);
+  Lyrics("a", "Al", "la");
+  const std::vector<library::NotePart> one = library::PreviewNotesPages(state, 1, false);
+  const std::vector<library::NotePart> split = library::PreviewNotesPages(state, 1, true);
+  const std::vector<library::NotePart> unticked = library::PreviewNotesPages(state, 2, false);
+  state.SplitPages = true;
+  library::ExportNotes(state, ui);
+  ASSERT_EQ(one.size(), 1u);
+  ASSERT_GE(split.size(), 2u);
+  for (const library::NotePart& part : split) EXPECT_EQ(part.content, ReadBytes(Notes("Al/" + platform::Cp932ToUtf8(part.name))));
+  EXPECT_GT(one[0].content.size(), 4096u);
+  EXPECT_TRUE(one[0].content.starts_with(split[0].content.substr(0, 200)));
+  ASSERT_EQ(unticked.size(), 1u);
+  EXPECT_NE(unticked[0].content.find("song=c\">c</a>"), std::string::npos);
+  EXPECT_TRUE(library::PreviewNotesPages(state, 3, false).empty());
 }
 
 }  // namespace

@@ -512,4 +512,38 @@ TEST_F(Cli, ABrokenListFileEndsTheRunAndIsKept) {
   EXPECT_FALSE(fs::exists(DataFile("MusicList.lst.bak")));
 }
 
+TEST_F(Cli, PageRowPrintsExactlyWhatTheExportWrites) {
+  auto rows = ScannedPlayer();
+  ASSERT_EQ(Tool("register --all").exitCode, 0);
+  const auto registered = RowsByTitle("registered");
+  std::string lyrics;
+  for (int i = 0; i < 400; ++i) lyrics += "沈むように溶けてゆくように " + std::to_string(i) + "\n";
+  ASSERT_EQ(Tool("lyrics set " + registered.at("夜に駆ける") + " --registered", lyrics).exitCode, 0);
+  ASSERT_EQ(Tool("tick --all").exitCode, 0);
+
+  const ToolResult whole = Tool("page " + registered.at("夜に駆ける"));
+  ASSERT_EQ(whole.exitCode, 0) << whole.err;
+  const ToolResult parts = Tool("page " + registered.at("夜に駆ける") + " --split-pages");
+  ASSERT_EQ(parts.exitCode, 0) << parts.err;
+  ToolResult run = Tool("export");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  const fs::path album = player_ / "Notes" / "THE BOOK";
+  EXPECT_TRUE(whole.out == ReadBytes((album / "夜に駆ける").string())) << whole.out.size() << " bytes printed";
+  EXPECT_NE(run.out.find("夜に駆ける ("), std::string::npos) << run.out;  // named as too long
+
+  run = Tool("export --split-pages --clean-notes");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::string written = ReadBytes((album / "夜に駆ける").string());
+  int count = 1;
+  for (; fs::exists(album / ("夜に駆ける～" + std::to_string(count + 1))); ++count)
+    written += ReadBytes((album / ("夜に駆ける～" + std::to_string(count + 1))).string());
+  EXPECT_EQ(count, 4);
+  EXPECT_TRUE(parts.out == written) << parts.out.size() << " bytes printed, " << written.size() << " written";
+  EXPECT_EQ(run.out.find("4,096"), std::string::npos) << run.out;
+
+  EXPECT_EQ(Tool("page 9").exitCode, 2);
+  EXPECT_EQ(Tool("page").exitCode, 2);
+  EXPECT_EQ(Tool("export --split").exitCode, 2);
+}
+
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <filesystem>
 
 #include "MainHarness.h"
@@ -83,7 +84,7 @@ private slots:
     QCOMPARE(titles, QStringList({U("ファイル(&F)"), U("iPod(&I)"), U("設定(&S)"), U("ヘルプ(&H)")}));
     QCOMPARE(MenuLayout(h.Find<QMenu>("PopupMenu1")),
              QStringList({U("D1=リストから削除(&D)"), U("S2=リストを保存(&S)"), "-", U("N9=全てチェック(&A)"),
-                          U("R2=チェック解除(&R)"), "-", U("M2=曲の詳細(&M)")}));
+                          U("R2=チェック解除(&R)"), "-", U("M2=曲の詳細(&M)"), U("P1=ノートをプレビュー(&P)")}));
     QCOMPARE(MenuLayout(h.Find<QMenu>("PopupMenu2")),
              QStringList({U("N4=登録済みリストへ追加(&A)"), U("S3=リストを保存(&S)"), "-", U("N7=全てチェック(&F)"),
                           U("R1=チェック解除(&R)"), U("Copy1=コピー(&C)"), "-", U("M3=曲の詳細(&M)"),
@@ -419,6 +420,31 @@ private slots:
     QCOMPARE(h.Model(ListId::AList).rowCount(), 0);
     QVERIFY(!h.edit->isVisible());
     QVERIFY(h.boxes.empty());
+  }
+
+  void previewShowsThePageAsTheReaderDoes() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("a", "x", "1", false) + RegisteredLine("b", "x", "2", true));
+    h.WriteDataFile("a-x.txt", "la la\r\n");
+    h.Start();
+    h.ClickTab(1);
+    QString shown;
+    QString name;
+    QTimer::singleShot(20, [&] {
+      QWidget* modal = QApplication::activeModalWidget();
+      if (!modal) return;
+      name = modal->objectName();
+      if (auto* memo = modal->findChild<QTextBrowser*>("Memo1")) shown = memo->toPlainText();
+      modal->close();
+    });
+    h.ClickRow(ListId::AList, 0);
+    h.PopupKey(ListId::AList, 0, Qt::Key_P);
+    QCOMPARE(name, QStringLiteral("TNotePreview"));
+    QVERIFY2(shown.contains(U("Title:  a")), qPrintable(shown));
+    QVERIFY(shown.contains(U("la la")));
+    QVERIFY(shown.contains(U("Next:b")));  // the ticked neighbour; the link text without its tag
+    QVERIFY(!shown.contains(U("<a href")));
+    QVERIFY(!shown.contains(U("<?xml")));
   }
 
   void checkBoxClicksTickOneRow() {

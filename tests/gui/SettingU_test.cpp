@@ -42,6 +42,12 @@ bool Open(app::TSetting& dialog) {
 // A check box reacts to clicks on its box and caption only, not on the blank rest of its row.
 void Tick(QCheckBox* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2)); }
 
+QString BoxCaption(const std::string& appDir, const char* name) {
+  app::TSetting dialog(appDir);
+  auto* box = dialog.findChild<QCheckBox*>(QString::fromLatin1(name));
+  return box ? box->text() : QString();
+}
+
 std::string Key(const std::string& appDir, const char* key) {
   return platform::ReadProfileString(appDir + "Lyrimate.ini", "Lyrimate", key, "<missing>");
 }
@@ -139,6 +145,24 @@ private slots:
     QCOMPARE(Key(appDir_, "AutoCheck"), "1");
     QCOMPARE(Key(appDir_, "AutoCopy"), "1");
     QCOMPARE(library::ReadSettings(appDir_).AutoCopy, true);
+  }
+
+  void theNotesBoxesReadAndWriteSplitPagesAndCleanNotesBesideTheOthers() {
+    QCOMPARE(BoxCaption(appDir_, "CheckBox5"), U("4,096 バイトを超える歌詞は続きのノートに分ける"));
+    WriteBytes(appDir_ + "Lyrimate.ini", "[Lyrimate]\r\nAutoCopy=1\r\nCleanNotes=1\r\n");
+    app::TSetting dialog(appDir_);
+    QCOMPARE(dialog.GroupBox2->title(), U("ノート"));
+    QVERIFY(!dialog.CheckBox5->isChecked());
+    QVERIFY(dialog.CheckBox6->isChecked());
+    QVERIFY(Open(dialog));
+    Tick(dialog.CheckBox5);
+    Tick(dialog.CheckBox6);
+    QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+    QCOMPARE(Key(appDir_, "SplitPages"), "1");
+    QCOMPARE(Key(appDir_, "CleanNotes"), "0");
+    QCOMPARE(Key(appDir_, "AutoCopy"), "1");  // the other keys keep what the boxes showed
+    const library::Settings read = library::ReadSettings(appDir_);
+    QVERIFY(read.SplitPages && !read.CleanNotes && read.AutoCopy);
   }
 
   void aFailedWriteIsShownAndTheDialogStaysOpen() {
