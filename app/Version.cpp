@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Version.h"
 
 #include <QApplication>
@@ -27,7 +28,6 @@ QLabel* SelectableLabel(const QString& text, const char* name, QWidget* parent) 
   auto* label = new QLabel(text, parent);
   label->setObjectName(QString::fromLatin1(name));
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  label->setWordWrap(true);
   return label;
 }
 
@@ -99,8 +99,9 @@ TAbout::TAbout(QWidget* parent, const QString& dataFolder) : QDialog(parent) {
   layout->addLayout(folder);
   layout->addSpacing(8);
   layout->addLayout(bottom);
-  // At least the classic 480 x 189, and as tall as the added lines need; never resizable.
-  setMinimumSize(480, 189);
+  // At least the classic 480 pixels wide, and as large as the added lines need; the user does
+  // not resize it.
+  layout->addStrut(480);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
