@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program block: the application, the five windows in their order, the message loop.
 //   lyrimate [--player DIR]... [--data-dir DIR] | --help | --version
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The about box (the program's picture, name, version, licence and data folder) and the
 // application's --help and --version, which are answered before any window exists.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-cli: the player library without a window. Each run starts like the application
 // (data folder, player roots, settings, both list files), does one command and saves where
 // the application would.

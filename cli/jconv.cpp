@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-jconv: guesses the Japanese encoding of files and converts between encodings.
 #include <cerrno>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-tags: prints what the tag dispatcher reads from audio files.
 #include <cstdio>
 #include <iostream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The decision behind AppDir, apart from the process and its environment so that every
 // branch can be exercised. Inputs are system (UTF-8) paths; the result is code page 932.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One level of a folder, filtered by a wildcard with the Windows meaning. Names are code
 // page 932; the folder is a code page 932 path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // FLAC: channels, sample rate, bits per sample and sample count from the stream information
 // at the start of the file.

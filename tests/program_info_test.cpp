@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // --version and --help of the four installed programs: one version for all, usage on standard
 // output, nothing else done (no data folder made, no display needed).
 #include <gtest/gtest.h>
