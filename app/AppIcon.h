@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's own icon and the toolbar icons: the desktop theme's icon when it has one,
 // otherwise a Qt standard icon or one of the program's own drawings.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's message boxes go through one presenter, so that tests can answer them without
 // a modal loop. The default presenter shows QMessageBox boxes with the caption "Lyrimate".

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs one command of a window: an error it does not handle ends the command and is shown in
 // the application's error box with its own text; the program goes on.

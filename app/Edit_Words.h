@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lyrics editor: a plain-text window the main window fills with one song's lyrics.
 // Save hands the text to the main window's state and writes the song's lyrics file;

@@ -1,6 +1,8 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program block: the application, the five windows in their order, the message loop.
-//   lyrimate [--player DIR]... [--data-dir DIR]
+//   lyrimate [--player DIR]... [--data-dir DIR] | --help | --version
 #include <QApplication>
+#include <cstdio>
 
 #include "app/AppIcon.h"
 #include "app/Edit_Words.h"
@@ -11,9 +13,15 @@
 #include "app/Translations.h"
 #include "app/Version.h"
 #include "platform/AppDir.h"
+#include "platform/FileSystem.h"
 #include "platform/Volumes.h"
 
 int main(int argc, char** argv) {
+  // Answered before QApplication exists, so that they work without a display.
+  if (const auto text = app::InfoOptionText(argc, argv)) {
+    std::fputs(text->c_str(), stdout);
+    return 0;
+  }
   // Our own options are read before Qt takes its options out of the arguments.
   platform::SetExtraRoots(platform::PlayerArguments(argc, argv));
   platform::InitAppDir(argc, argv);
@@ -34,7 +42,7 @@ int main(int argc, char** argv) {
   app::MainWindow window(platform::AppDir());
   app::TEdit edit(window.State());
   app::TSetting setting(platform::AppDir(), &window);
-  app::TAbout about(&window);
+  app::TAbout about(&window, QString::fromStdString(platform::SystemPath(platform::AppDir())));
   app::TStatus status(&window);
   window.SetWindows(&edit, &setting, &about, &status);
   QObject::connect(&window, &app::MainWindow::Closed, &application, &QApplication::quit, Qt::QueuedConnection);

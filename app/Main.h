@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window: toolbar, main menu, the song list MList and the registered list AList
 // under the tab bar, the status bar with Per, Timer1 and the mount-table watcher. Every

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The library's user feedback shown in the main window: the status bar's text panel, the
 // progress bar Per, pending events processed through Qt, and the message boxes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one crossing between the program's code page 932 text and Qt's QString, and the small
 // text and font helpers the windows share.

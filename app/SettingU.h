@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The settings dialog: six check boxes over the keys of Lyrimate.ini, read once when the
 // dialog is created and written when OK is pressed. The settings take effect at the next start.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A table model over one of the library's song lists: the caption in column 0 with the row's
 // check mark, the sub-items in the following columns. Rows can be narrowed by a filter text

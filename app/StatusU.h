@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The song details dialog: one song's tags and lyrics, read-only. The main window fills it
 // and shows it modally; the dialog keeps what it shows between showings.

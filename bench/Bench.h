@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The benchmark subcommands of lyrimate-bench. Each takes the arguments after its name and
 // returns the process exit code (2 for a usage error).

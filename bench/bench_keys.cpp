@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // keys N: the song table as a list load fills it, one "title-album" key per song.
 #include <chrono>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lists N, mark N, export N: the list files, MarkRegistered and the Notes export at the size
 // of a large player, on data folders and players made in a temporary folder.
 #include <chrono>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-bench SUBCOMMAND ARGS...: runs one benchmark and prints its figures.
 #include <cstdio>
 #include <string_view>

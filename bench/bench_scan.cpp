@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-bench scan ROOT [--lyrics]: walks ROOT/iPod_Control/Music/ like the music scan
 // (a folder's files first, then each sub-folder depth-first) and reads every file
 // through the dispatcher with the names the scan asks for.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-bench make-tree ROOT N [--song-sizes]: writes a synthetic player with N songs
 // under ROOT. With --song-sizes every file is as large as a song (3 to 8 MiB): a sparse hole
 // between the file's head and its tail, so that the disk holds only those two ends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-gui-bench: the main window on 40,000 registered and 40,000 player rows, offscreen.
 // Measures the start-up until the window is shown with both lists loaded, a title sort of
 // the registered list and tick-all on it, and a second start over the same data folder that

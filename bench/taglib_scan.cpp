@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // taglib_scan ROOT [--lyrics]: the scan of lyrimate-bench done with TagLib, for comparison.
 // Walks ROOT/iPod_Control/Music/ depth-first like the music scan (a folder's files in
 // directory order, then its sub-folders except those starting with "."), reads title,

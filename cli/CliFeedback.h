@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The user feedback of lyrimate-cli: status texts, boxes and notices go to a stream (standard
 // error) as UTF-8 lines; questions are answered yes and a run is never stopped.

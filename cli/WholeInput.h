@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Reading a whole input of a command-line tool: standard input or a file named on the command
 // line (a system path). Each tool words its own message from the errno value handed back.

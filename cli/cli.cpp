@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-cli: the player library without a window. Each run starts like the application
 // (data folder, player roots, settings, both list files), does one command and saves where
 // the application would.
@@ -31,6 +32,7 @@
 #include "platform/CodePage.h"
 #include "platform/Error.h"
 #include "platform/Volumes.h"
+#include "ProgramVersion.h"
 #include "text/jconvert.h"
 #include "text/jconvertex.h"
 
@@ -41,7 +43,7 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "usage: lyrimate-cli [--data-dir DIR] [--player DIR]... COMMAND\n"
+    "usage: lyrimate-cli [--data-dir DIR] [--player DIR]... COMMAND | --help | --version\n"
     "  detect | scan [--import-lyrics] | list player|registered\n"
     "  register ROW...|--all | remove ROW... | tick ROW...|--all | untick ROW...|--all\n"
     "  export [--split-pages] [--clean-notes] | page ROW [--split-pages]\n"
@@ -439,6 +441,7 @@ struct CommandLine {
   std::string command;
   std::vector<std::string> operands;
   bool help = false;
+  bool version = false;
 };
 
 CommandLine SplitCommandLine(int argc, char** argv) {
@@ -449,6 +452,10 @@ CommandLine SplitCommandLine(int argc, char** argv) {
     const std::string_view arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       line.help = true;
+      return line;
+    }
+    if (arg == "--version") {
+      line.version = true;
       return line;
     }
     const bool dataDir = IsGlobalOption(arg, "--data-dir");
@@ -495,6 +502,10 @@ int Main(int argc, char** argv) {
     if (line.help) {
       std::fputs(kUsage, stdout);
       std::fputs(kHelp, stdout);
+      return kExitSuccess;
+    }
+    if (line.version) {
+      std::printf("lyrimate-cli %s\n", lyrimate::kVersion);
       return kExitSuccess;
     }
     request = ParseCommand(line.command, line.operands);

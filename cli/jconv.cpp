@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-jconv: guesses the Japanese encoding of files and converts between encodings.
 #include <cerrno>
 #include <cstdio>
@@ -12,16 +13,18 @@
 #include "platform/Error.h"
 #include "text/jconvert.h"
 #include "text/jconvertex.h"
+#include "ProgramVersion.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: lyrimate-jconv --detect [FILE...] | --to CODE [--from CODE] [FILE] | --help\n";
+    "usage: lyrimate-jconv --detect [FILE...] | --to CODE [--from CODE] [FILE] | --help | --version\n";
 constexpr const char* kHelp =
     "  --detect [FILE...]         print CODE<TAB>FILE for each input (standard input: -)\n"
     "  --to CODE [--from CODE]    convert FILE (or standard input) to CODE on standard output\n"
     "  CODE: ascii unknown jis jis2 euc sjis pass utf16le utf16be utf8bom utf8 auto\n"
-    "        (--from defaults to auto)\n";
+    "        (--from defaults to auto)\n"
+    "  --version                  print the program's name and version\n";
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
@@ -119,6 +122,10 @@ int main(int argc, char** argv) {
     if (arg == "--help" || arg == "-h") {
       std::fputs(kUsage, stdout);
       std::fputs(kHelp, stdout);
+      return 0;
+    }
+    if (arg == "--version") {
+      std::printf("lyrimate-jconv %s\n", lyrimate::kVersion);
       return 0;
     }
     if (arg == "--detect") {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-tags: prints what the tag dispatcher reads from audio files.
 #include <cstdio>
 #include <iostream>
@@ -8,10 +9,11 @@
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
 #include "tags/sMediaTagReader.h"
+#include "ProgramVersion.h"
 
 namespace {
 
-constexpr std::string_view UsageLine = "usage: lyrimate-tags [-n NAME[,NAME...]] FILE...";
+constexpr std::string_view UsageLine = "usage: lyrimate-tags [-n NAME[,NAME...]] FILE... | --help | --version";
 
 constexpr std::string_view HelpText =
     "Prints the values the tag dispatcher reads from each FILE.\n"
@@ -25,6 +27,7 @@ constexpr std::string_view HelpText =
     "Options:\n"
     "  -n NAME[,NAME...]  print only these properties (may be given more than once)\n"
     "  --help             print this text\n"
+    "  --version          print the program's name and version\n"
     "  --                 end of options\n"
     "\n"
     "Exit status: 0 when every file was accepted, 1 when at least one was not,\n"
@@ -32,6 +35,7 @@ constexpr std::string_view HelpText =
 
 struct Arguments {
   bool help = false;
+  bool version = false;
   bool namesGiven = false;
   std::vector<std::string> names;
   std::vector<std::string> files;
@@ -58,6 +62,8 @@ bool ParseArguments(int argc, char** argv, Arguments& arguments) {
       optionsEnded = true;
     } else if (argument == "--help") {
       arguments.help = true;
+    } else if (argument == "--version") {
+      arguments.version = true;
     } else if (argument == "-n") {
       if (i + 1 >= argc) return false;
       AppendNames(argv[++i], arguments.names);
@@ -66,7 +72,7 @@ bool ParseArguments(int argc, char** argv, Arguments& arguments) {
       return false;
     }
   }
-  return arguments.help || !arguments.files.empty();
+  return arguments.help || arguments.version || !arguments.files.empty();
 }
 
 // Backslash, CR, LF and TAB as two-character escapes, so that one value stays one line.
@@ -117,6 +123,10 @@ int main(int argc, char** argv) {
   }
   if (arguments.help) {
     std::cout << UsageLine << "\n\n" << HelpText;
+    return 0;
+  }
+  if (arguments.version) {
+    std::cout << "lyrimate-tags " << lyrimate::kVersion << '\n';
     return 0;
   }
   bool allAccepted = true;

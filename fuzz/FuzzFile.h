@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The fuzz input as a file: readers take a file name, so each input is written to one
 // file on a memory-backed folder, rewritten in place for every run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The dispatcher on arbitrary bytes: Open, then every name of PropertyNames. The input's
 // size picks the file's extension, so the reader chosen by extension is tried first as often
 // as the fixed order is, without taking bytes away from the file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One reader class's LoadFromFile on arbitrary bytes, followed by every published property.
 // Built once per class with READER_HEADER and READER_CLASS defined.
 #include READER_HEADER

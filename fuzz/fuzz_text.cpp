@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Encoding detection and every conversion on arbitrary bytes.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // What the library tells the user and asks of them. The application implements it with its
 // windows, lyrimate-cli with standard error, tests with a recording fake. All texts are code

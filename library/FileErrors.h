@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The errors the library raises about files: a Japanese message that names the file and the
 // system's reason.

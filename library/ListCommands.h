@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The operations of the two lists: register, remove, tick, mark, sort, details.
 #include <cstddef>

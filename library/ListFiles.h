@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The two list files in MusicDatas: MusicList.lst (the registered list) and
 // iPodMusicList.lst (the saved song list).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lyrics files in MusicDatas, one per song: naming, reading and writing.
 #include <optional>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lyrics commands: what the editor opens with, saving its text, and importing lyrics
 // from the songs' tags.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The main window's state without the window: the player's root, the data folder, the
 // song-key table, the four settings, the lyrics hand-over fields and the two song lists.

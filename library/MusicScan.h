@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The music scan: walks the player's music folder, reads every file with the tag dispatcher
 // and fills the song list and SongTable.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Notes pages: one page per ticked registered song under the player's Notes folder.
 #include <cstddef>

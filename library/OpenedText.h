@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The text of a file the user opens in the lyrics editor, whatever its Japanese encoding.
 #include <cstddef>

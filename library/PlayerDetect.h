@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Which volume holds the player, and keeping DriveRoot and Connected current as volumes
 // come and go.

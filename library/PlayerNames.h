@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File and folder names that the player's FAT disk can hold, made from tag texts.
 #include <cstddef>

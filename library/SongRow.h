@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The rows of the two song lists (the player's songs and the registered songs) as plain
 // data: a caption (the title), seven sub-items and a check mark.

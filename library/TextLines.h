@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Walks the lines of a text the way every file of the program is read: CR LF, a lone CR and
 // a lone LF each end a line; a last line without a break counts, an empty text has none.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The program's data folder ("AppDir"): the executable's folder when it is writable,
 // otherwise $XDG_DATA_HOME/Lyrimate/ (default ~/.local/share/Lyrimate/); "--data-dir DIR"

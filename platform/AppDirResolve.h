@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The decision behind AppDir, apart from the process and its environment so that every
 // branch can be exercised. Inputs and result are paths in the system's form.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Code page 932 (Shift_JIS as Windows has it), UTF-16 and UTF-8 conversions, and the
 // double-byte character helpers. Working text inside the program is code page 932 in

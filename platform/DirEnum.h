@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One level of a folder, filtered by a wildcard with the Windows meaning. The folder and the
 // names are in the system's form, as readdir gives them.

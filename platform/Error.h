@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The error the utility code raises: its message is code page 932 text.
 #include <stdexcept>

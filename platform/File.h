@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one file class every reader and writer goes through. Paths are in the system's form.
 // Every failure is reported by the return value; nothing throws.

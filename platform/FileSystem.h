@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // File-system services. Paths are the system's own bytes, exactly as the system gave them
 // (the player's root, the data folder, names read from folders); only names built from tag

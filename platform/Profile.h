@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Profile (INI) files with the Windows profile API's behaviour: section and key names are
 // case-insensitive, values are trimmed, lines starting with ";" are comments, and writing

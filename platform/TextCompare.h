@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Comparison of code page 932 strings through ICU on their UTF-16 form.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The mounted volumes (what a drive letter was on Windows) and a watcher of the mount table
 // that turns its changes into device arrivals and removals. Roots are paths in the system's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The one "*" and "?" matcher. File-name listings and the tag reader's extension patterns
 // both use it; they differ in what "*" does and in which letters count as equal, and each

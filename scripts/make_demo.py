@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the demo player: folders, the marker file and the tagged songs (see make-demo)."""
 import math
 import os

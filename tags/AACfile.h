@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Raw AAC streams (.aac) in ADIF or ADTS form, with the ID3v2 and ID3v1 tags they carry.
 #include <cstdint>

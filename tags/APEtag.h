@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The APE tag (1.0 and 2.0) at the end of a file, before an ID3v1 tag: read, write 1.0, strip.
 #include <cstdint>

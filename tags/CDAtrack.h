@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // CD audio track (.cda) files: track number, disc serial number, start and length from the
 // 44-byte file; titles from cdplayer.ini in AppDir.

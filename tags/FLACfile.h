@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // FLAC: channels, sample rate, bits per sample and sample count from the stream information
 // at the start of the file (after any ID3v2 tag), and the song's values from the Vorbis

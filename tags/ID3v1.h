@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The 128-byte ID3v1 tag at the end of a file: read, write, strip.
 #include <cstdint>

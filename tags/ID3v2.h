@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The ID3v2 tag at the start of a file: read 2.2 to 2.4, write 2.3, strip.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MPEG-4 audio files (.m4a): metadata items of the atom tree and the movie's playing time.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // MPEG-1, MPEG-2 and MPEG 2.5 audio streams (Layers I to III): the first frame, a Xing or
 // VBRI header after it, an encoder signature near the end, and what follows from them.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Musepack files (stream versions 4 to 7): the stream header after the ID3v2 tag, with the
 // ID3v1, ID3v2 and APE tags the file carries. FileFormat stays "unknown". Version 7 needs its

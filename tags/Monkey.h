@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Monkey's Audio (.ape) files: the stream header after the ID3v2 tag, with the ID3v1,
 // ID3v2 and APE tags the file carries.

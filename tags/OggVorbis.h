@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Ogg Vorbis: stream properties from the identification header, the Vorbis comments, and
 // the sample count from the last page. A leading ID3v2 tag is skipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Readers report a file they cannot read by their result (a short read, a size that does not
 // fit) and by the file's ReadFailed; they catch no exceptions. An exception out of a reader

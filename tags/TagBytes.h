@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Byte-order readers, appenders and text trimming shared by the tag readers.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // TwinVQ (.vqf, .svf) files: the fixed header and the named text chunks after it.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // RIFF WAVE (.wav) files: the format chunk and where the sample data starts.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Windows Media Audio (ASF container): stream properties and the text tags of the header.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Base of every reader and tag class: published, typed properties looked up by name.
 #include <cstdint>

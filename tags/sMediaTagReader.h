@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The tag dispatcher: chooses the reader for a file and answers values by property name,
 // from the reader's own properties or from the tags it carries (ID3v2, ID3v1, APEtag).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A Feedback that records everything the library tells the user and answers its questions
 // with preset answers. Texts are recorded as UTF-8, so tests can compare them with literals.

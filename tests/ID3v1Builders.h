@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test builders: an ID3v1 block and a plain constant-bit-rate MPEG audio stream to put it on.
 #include <cstring>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list operations: which list the editor takes, register, remove, tick, mark, sort and
 // the song details.
 #include "library/ListCommands.h"

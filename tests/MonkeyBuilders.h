@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Test builders for files that carry an ID3v2 tag in front and an APE tag and an ID3v1 tag
 // at the end (Monkey's Audio, Musepack), and for the Monkey's Audio headers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Notes pages: album order and neighbours, the page text byte for byte, and the export
 // command on a player made in a temporary folder.
 #include "library/NotesWriter.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Players and songs for the library's tests: a player folder with its marker file and music
 // folder, and MP3 files (ID3v2.3 tag + MPEG frames) that the tag readers accept. Tag texts

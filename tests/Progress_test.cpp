@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The percentage the scan and the export set the progress bar to.
 #include "library/Progress.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Runs one of the built command-line tools, which land in the same folder as the test program,
 // with its standard streams in files of a temporary folder.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built lyrimate-cli, which lands in the same folder as this test program, on players
 // and data folders made in a temporary folder.
 #include <gtest/gtest.h>

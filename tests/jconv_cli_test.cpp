@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the built lyrimate-jconv, which lands in the same folder as this test program.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Runs the lyrimate-tags program that is built next to this test.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversions among ISO-2022-JP, EUC-JP and Shift_JIS by arithmetic, and the dispatcher that
 // converts between any two encodings (Unicode ones through code page 932).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Conversions between the working text (code page 932) and UTF-16 / UTF-8 held as raw bytes.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // THash: text keys to text values, keys compared ignoring letter case. Put appends (moving a
 // key that is already present to the end); positions count from 0 in insertion order.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The file keeps its historical name, but holds no wildcard matcher of its own: TGlob lists
 // through platform::ListDirectory, whose MatchesWildcard is the one file-name matcher.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The lyrics editor, driven through its toolbar buttons, its open dialog and its boxes.
 #include <sys/stat.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Helpers for the window tests: answering the modal dialogs a command opens (message boxes,
 // the open-file dialog) by pressing their controls from a timer while the command waits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A main window on a data folder and a player built in temporary folders, with an injected
 // mount table and a box presenter that records every message box and answers it.

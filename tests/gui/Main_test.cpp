@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven through its real controls: toolbar, menus, pop-up menus, headers,
 // tabs, check boxes and the filter, on players and data folders in temporary folders.
 #include <QInputMethodEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's feedback: status text hand-back, progress, event processing at most every
 // 100 ms, stopping only while armed, the boxes through the presenter, and the command guard.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings dialog: what it reads at creation, what OK writes, what Cancel leaves.
 #include <QCheckBox>
 #include <QGroupBox>

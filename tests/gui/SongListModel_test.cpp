@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table model over a song list: columns, check marks, the filter and its mapping to
 // full-list positions, and rows that change under the model while an operation runs.
 #include <QTest>

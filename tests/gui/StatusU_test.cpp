@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The song details dialog and the about box.
 #include <QApplication>
 #include <QContextMenuEvent>
