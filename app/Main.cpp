@@ -479,6 +479,8 @@ void MainWindow::ExportNotes() {
 }
 
 void MainWindow::OpenEditorFor(ListId list) {
+  // Changed lyrics of the song in the editor are settled before another song replaces them.
+  if (edit_ && edit_->isVisible() && !edit_->SettleChanges()) return;
   RunCommand(this, [this, list] {
     std::optional<library::EditorContent> content = library::OpenLyricsEditor(state_, list, Selection(list));
     if (content && edit_) edit_->ShowSong(*content);
@@ -655,8 +657,17 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  if (!CloseEditor()) {
+    event->ignore();
+    return;
+  }
   event->accept();
   emit Closed();
+}
+
+bool MainWindow::CloseEditor() {
+  // The editor asks about changed lyrics; its キャンセル keeps the program running.
+  return !edit_ || !edit_->isVisible() || edit_->close();
 }
 
 }  // namespace app

@@ -100,6 +100,8 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  // Closes the lyrics editor, which asks about changed text; false when the user kept it open.
+  bool CloseEditor();
   void BuildControls();
   void BuildToolBar();
   void BuildMenus();

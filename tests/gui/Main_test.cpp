@@ -3,6 +3,8 @@
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -10,6 +12,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "GuiSupport.h"
 #include "MainHarness.h"
 #include "library/MainState.h"
 
@@ -499,6 +502,41 @@ private slots:
     QVERIFY(h.edit->isVisible());
     QVERIFY(h.edit->windowTitle().contains(U("AC_DC Live (X_Y)")));
     QCOMPARE(h.edit->Memo->toPlainText().trimmed(), QString("Highway"));
+  }
+
+  // Typed lyrics are never replaced or dropped without a question: opening another song and
+  // closing the program ask 保存 / 破棄 / キャンセル, and キャンセル keeps everything.
+  void changedLyricsAreSettledBeforeAnotherSongOrTheEnd() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("One", "A", "1", false) + RegisteredLine("Two", "A", "2", false));
+    h.WriteDataFile("One-A.txt", "first\r\n");
+    h.Start();
+    h.ClickTab(1);
+    h.DoubleClickRow(ListId::AList, 0);
+    WAIT_UNTIL(h.edit->isVisible());
+    h.edit->Memo->moveCursor(QTextCursor::End);
+    h.edit->Memo->insertPlainText(QStringLiteral("typed"));
+    {
+      gui_support::ModalAnswer<QMessageBox> cancel(gui_support::Press(QMessageBox::Cancel));
+      h.DoubleClickRow(ListId::AList, 1);
+      WAIT_UNTIL(cancel.answered());
+      QVERIFY(cancel.answered());
+    }
+    QVERIFY(h.edit->windowTitle().startsWith(U("One")));
+    QCOMPARE(h.edit->Memo->toPlainText(), QStringLiteral("first\ntyped"));
+    {
+      gui_support::ModalAnswer<QMessageBox> cancel(gui_support::Press(QMessageBox::Cancel));
+      QSignalSpy closed(h.window.get(), &app::MainWindow::Closed);
+      h.window->close();
+      QVERIFY(cancel.answered());
+      QCOMPARE(closed.count(), 0);
+      QVERIFY(h.window->isVisible());
+    }
+    gui_support::ModalAnswer<QMessageBox> save(gui_support::Press(QMessageBox::Save));
+    h.DoubleClickRow(ListId::AList, 1);
+    WAIT_UNTIL(h.edit->windowTitle().startsWith(U("Two")));
+    QVERIFY(save.answered());
+    QCOMPARE(testing_support::ReadBytes(h.DataFile("One-A.txt")), std::string("first\r\ntyped\r\n"));
   }
 
   // --- device changes, errors, timer ---
