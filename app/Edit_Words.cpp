@@ -240,6 +240,7 @@ bool TEdit::SaveText() {
   // A failed write keeps the window and its text, so nothing typed is lost.
   if (!RunCommand(this, [this] { library::SaveLyrics(state_); })) return false;
   Memo->document()->setModified(false);
+  emit Saved();
   return true;
 }
 

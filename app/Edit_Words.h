@@ -60,6 +60,10 @@ public:
   void ToolButton8Click();   // Paste
   void ToolButton10Click();  // Close
 
+signals:
+  // The lyrics file was written.
+  void Saved();
+
 protected:
   void closeEvent(QCloseEvent* event) override;  // FormCloseQuery
 

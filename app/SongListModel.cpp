@@ -127,6 +127,11 @@ void SongListModel::RefreshChecks() {
   emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
 }
 
+void SongListModel::RefreshCells() {
+  if (rowCount() == 0) return;
+  emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+}
+
 void SongListModel::SetFilter(const QString& text) {
   const std::u16string needle =
       platform::SearchFoldWide(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),

@@ -33,6 +33,8 @@ public:
   void RefreshAppended();
   // Check marks changed, nothing else.
   void RefreshChecks();
+  // Texts of rows changed in place (no row came or went).
+  void RefreshCells();
 
   // Narrows the shown rows; an empty text shows every row.
   void SetFilter(const QString& text);
