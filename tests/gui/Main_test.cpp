@@ -1,6 +1,10 @@
 // The main window driven through its real controls: toolbar, menus, pop-up menus, headers,
 // tabs, check boxes and the filter, on players and data folders in temporary folders.
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QInputMethodEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -678,6 +682,276 @@ private slots:
     h.Action("M1")->trigger();
     QCOMPARE(closed.count(), 0);
     QTRY_COMPARE(closed.count(), 1);
+  }
+
+  // --- keyboard, status, views, drops ---
+
+  void keysSwitchTabsAndEnterEditsTheRow() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("One", "A", "1", false));
+    h.WriteDataFile("One-A.txt", "first\r\n");
+    h.Start();
+    QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+    auto* tab = h.Find<QTabBar>("Tab");
+    QVERIFY(tab->focusPolicy() & Qt::TabFocus);
+    const std::pair<QKeyCombination, int> presses[] = {
+        {Qt::CTRL | Qt::Key_Tab, 1},      {Qt::CTRL | Qt::Key_Tab, 0},      {Qt::ALT | Qt::Key_2, 1},
+        {Qt::ALT | Qt::Key_2, 1},         {Qt::ALT | Qt::Key_1, 0},         {Qt::CTRL | Qt::Key_PageDown, 1},
+        {Qt::CTRL | Qt::Key_PageUp, 0},   {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, 1},
+    };
+    for (const auto& [key, expected] : presses) {
+      QTest::keyClick(h.window->focusWidget() ? h.window->focusWidget() : h.window.get(), key.key(), key.keyboardModifiers());
+      QCOMPARE(tab->currentIndex(), expected);
+      QCOMPARE(h.window->State().Visible, expected == 0 ? ListId::MList : ListId::AList);
+      QCOMPARE(h.View(ListId::AList)->isVisible(), expected == 1);
+    }
+    // Keys on the tab bar itself move between the tabs too.
+    tab->setFocus();
+    QTest::keyClick(tab, Qt::Key_Left);
+    QCOMPARE(h.window->State().Visible, ListId::MList);
+    QTest::keyClick(tab, Qt::Key_Right);
+    QCOMPARE(h.window->State().Visible, ListId::AList);
+
+    QTableView* view = h.View(ListId::AList);
+    view->setFocus();
+    view->selectRow(0);
+    QTest::keyClick(view, Qt::Key_Return);
+    WAIT_UNTIL(h.edit->isVisible());
+    QVERIFY(h.edit->windowTitle().startsWith(U("One")));
+    QCOMPARE(h.edit->Memo->toPlainText(), QStringLiteral("first\n"));
+  }
+
+  void menuKeysShortcutsAndTheFilterKeys() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("One", "A", "1", false));
+    h.Start();
+    QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+    QCOMPARE(h.Action("M1")->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(h.Action("W1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    QCOMPARE(h.Action("D1")->shortcut(), QKeySequence(Qt::Key_Delete));
+    h.ClickTab(1);
+    QTableView* view = h.View(ListId::AList);
+    view->setFocus();
+    view->selectRow(0);
+    for (const QKeyCombination key : {QKeyCombination(Qt::SHIFT | Qt::Key_F10), QKeyCombination(Qt::Key_Menu)}) {
+      QTest::keyClick(view, key.key(), key.keyboardModifiers());
+      QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu != nullptr);
+      QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
+      menu->close();
+    }
+    // Ctrl+F goes to the filter, Esc there clears it (and Esc on an empty filter does nothing).
+    auto* filter = h.Find<QLineEdit>("Filter");
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    QTRY_VERIFY(filter->hasFocus());
+    QTest::keyClicks(filter, "zzz");
+    QVERIFY(h.Find<QLabel>("AListEmptyHint")->isVisible());
+    QCOMPARE(h.Find<QLabel>("FilterCount")->text(), QStringLiteral("0 / 1"));
+    QTest::keyClick(filter, Qt::Key_Escape);
+    QVERIFY(filter->text().isEmpty());
+    QVERIFY(!h.Find<QLabel>("AListEmptyHint")->isVisible());
+    QVERIFY(!h.Find<QLabel>("FilterCount")->isVisible());
+  }
+
+  void deleteAsksForMoreThanOneRowOnly() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("a", "x", "1", false) + RegisteredLine("b", "x", "2", false) +
+                                         RegisteredLine("c", "x", "3", false));
+    h.Start();
+    h.ClickTab(1);
+    QTableView* view = h.View(ListId::AList);
+    view->setFocus();
+    h.ClickRow(ListId::AList, 0);
+    h.ClickRow(ListId::AList, 1, Qt::ShiftModifier);
+    h.answer = false;
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(h.boxes.size(), std::size_t(1));
+    QCOMPARE(h.boxes.back().kind, app::BoxKind::YesNo);
+    QCOMPARE(h.boxes.back().text, U("選択した 2 曲を登録済みリストから削除しますか？"));
+    QCOMPARE(h.Titles(ListId::AList), QStringList({"a", "b", "c"}));
+    h.answer = true;
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(h.Titles(ListId::AList), QStringList({"c"}));
+    QCOMPARE(h.StatusText(), U("2 曲を登録済みリストから削除しました"));
+    h.ClickRow(ListId::AList, 0);
+    QTest::keyClick(view, Qt::Key_Delete);  // one row: no question
+    QCOMPARE(h.boxes.size(), std::size_t(2));
+    QVERIFY(h.Titles(ListId::AList).isEmpty());
+  }
+
+  void theFilterFindsHalfWidthFromFullWidthAndCounts() {
+    Harness h;
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("Best Song", "x", "1") + PlayerLine("Other", "The BEST", "2") +
+                                             PlayerLine("Else", "y", "3") + PlayerLine("ｶﾞｸ", "y", "4"));
+    h.Start();
+    auto* filter = h.Find<QLineEdit>("Filter");
+    QInputMethodEvent typed;
+    typed.setCommitString(U("ｂｅｓｔ"));
+    QApplication::sendEvent(filter, &typed);
+    QCOMPARE(h.Titles(ListId::MList), QStringList({"Best Song", "Other"}));
+    QCOMPARE(h.Find<QLabel>("FilterCount")->text(), QStringLiteral("2 / 4"));
+    QVERIFY(h.Find<QLabel>("FilterCount")->isVisible());
+    filter->setText(U("ガク"));
+    QCOMPARE(h.Titles(ListId::MList), QStringList({U("ｶﾞｸ")}));
+  }
+
+  // The permanent count follows add, tick (box, Space, tick-all) and remove; each command
+  // ends with a status line.
+  void theStatusCountFollowsEveryChange() {
+    Harness h;
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("a", "x", "1") + PlayerLine("b", "x", "2") + PlayerLine("c", "x", "3"));
+    h.Start();
+    auto count = [&h] { return h.Find<QLabel>("CountPanel")->text(); };
+    QCOMPARE(count(), U("3 曲 / 登録 0 曲 / チェック 0 曲"));
+    h.ClickRow(ListId::MList, 0);
+    h.ClickRow(ListId::MList, 1, Qt::ShiftModifier);
+    h.Click("ToolButton5");
+    QCOMPARE(count(), U("3 曲 / 登録 2 曲 / チェック 0 曲"));
+    QCOMPARE(h.StatusText(), U("2 曲を登録しました"));
+    h.ClickTab(1);
+    h.ClickCheckBox(ListId::AList, 0);
+    QCOMPARE(count(), U("3 曲 / 登録 2 曲 / チェック 1 曲"));
+    QTableView* view = h.View(ListId::AList);
+    view->setFocus();
+    h.ClickRow(ListId::AList, 1);
+    QTest::keyClick(view, Qt::Key_Space);
+    QCOMPARE(count(), U("3 曲 / 登録 2 曲 / チェック 2 曲"));
+    QTest::keyClick(view, Qt::Key_Space);
+    QCOMPARE(count(), U("3 曲 / 登録 2 曲 / チェック 1 曲"));
+    h.PopupKey(ListId::AList, 0, Qt::Key_A);  // tick all
+    QCOMPARE(count(), U("3 曲 / 登録 2 曲 / チェック 2 曲"));
+    QCOMPARE(h.StatusText(), U("2 曲にチェックしました"));
+    h.ClickRow(ListId::AList, 0);
+    h.Click("ToolButton6");
+    QCOMPARE(count(), U("3 曲 / 登録 1 曲 / チェック 1 曲"));
+    QCOMPARE(h.StatusText(), U("1 曲を登録済みリストから削除しました"));
+  }
+
+  // Rows added at the end are out of the order the header showed; a reload too.
+  void theSortIndicatorGoesWhenTheOrderDoes() {
+    Harness h;
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("b", "x", "1") + PlayerLine("a", "x", "2"));
+    h.WriteDataFile("MusicList.lst", RegisteredLine("z", "x", "1", false) + RegisteredLine("y", "x", "2", false));
+    h.Start();
+    h.ClickTab(1);
+    h.window->MListColumnClick(ListId::AList, 0);
+    QHeaderView* header = h.View(ListId::AList)->horizontalHeader();
+    QCOMPARE(header->sortIndicatorSection(), 0);
+    h.ClickTab(0);
+    h.ClickRow(ListId::MList, 0);
+    h.Click("ToolButton5");
+    QCOMPARE(header->sortIndicatorSection(), -1);
+    // A later unsorted click (a column the library leaves alone) does not bring the old one back.
+    h.window->MListColumnClick(ListId::AList, 99);
+    QCOMPARE(header->sortIndicatorSection(), -1);
+  }
+
+  // The opening-line column follows a save in the editor at once.
+  void theOpeningLineFollowsTheEditor() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("One", "A", "1", false) + RegisteredLine("Two", "A", "2", false));
+    h.Start();
+    h.ClickTab(1);
+    h.DoubleClickRow(ListId::AList, 1);
+    WAIT_UNTIL(h.edit->isVisible());
+    h.edit->Memo->setPlainText(U("新しい一行目\n二行目"));
+    QTest::mouseClick(h.edit->ToolBar1->findChild<QToolButton*>("ToolButton3"), Qt::LeftButton);
+    QVERIFY(!h.edit->isVisible());
+    QCOMPARE(h.Cell(ListId::AList, 1, 6), U("新しい一行目"));
+    QCOMPARE(h.Cell(ListId::AList, 0, 6), QString());
+  }
+
+  // An LRC file dropped on a row opens the editor for that song with the lyrics alone, as
+  // changed text that only Save writes; other files and drops beside the rows are refused.
+  void anLrcDropOnARowStripsTheTimeTags() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("One", "A", "1", false) + RegisteredLine("Two", "A", "2", false));
+    h.Start();
+    h.ClickTab(1);
+    const std::string lrc = h.data.File("two.lrc");
+    testing_support::WriteBytes(lrc, "\xEF\xBB\xBF[ti:Two]\n[ar:X]\n[00:01.00]\xE6\xA1\x9C\xE3\x81\xAE\n[00:02.50][00:09.00]la la\n");
+    QTableView* view = h.View(ListId::AList);
+    auto drop = [&](const std::string& file, const QPoint& at) {
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+      QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(view->viewport(), &enter);
+      QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(view->viewport(), &dropped);
+      return enter.isAccepted();
+    };
+    const QPoint rowTwo = view->visualRect(view->model()->index(1, 1)).center();
+    const std::string mp3 = h.data.File("song.mp3");
+    testing_support::WriteBytes(mp3, "ID3");
+    QVERIFY(!drop(mp3, rowTwo));
+    QVERIFY(!drop(lrc, QPoint(5, view->viewport()->height() - 3)));  // below the rows
+    QTest::qWait(20);
+    QVERIFY(!h.edit->isVisible());
+    QVERIFY(drop(lrc, rowTwo));
+    WAIT_UNTIL(h.edit->isVisible());
+    QVERIFY(h.edit->windowTitle().startsWith(U("Two")));
+    QCOMPARE(h.edit->Memo->toPlainText(), U("桜の\nla la\n"));
+    QVERIFY(h.edit->Memo->document()->isModified());
+    QVERIFY(!std::filesystem::exists(h.DataFile("Two-A.txt")));
+  }
+
+  // The registered list's pop-up edits and imports as the song list's does.
+  void theRegisteredPopupEditsAndImports() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.Start();
+    h.Click("ToolButton1");
+    h.Click("ToolButton3");
+    h.ClickRow(ListId::MList, RowOf(h, ListId::MList, "さくら"));
+    h.Click("ToolButton5");
+    h.ClickTab(1);
+    h.ClickRow(ListId::AList, 0);
+    h.boxes.clear();
+    h.PopupKey(ListId::AList, 0, Qt::Key_L);
+    QCOMPARE(h.BoxTexts(), QStringList({U("歌詞を保存しました。")}));
+    QCOMPARE(testing_support::ReadBytes(h.DataFile("さくら-春.txt")),
+             platform::Utf8ToCp932("さくら さくら\r\nやよいの空は\r\n"));
+    QCOMPARE(h.Cell(ListId::AList, 0, 6), U("さくら さくら"));
+    h.PopupKey(ListId::AList, 0, Qt::Key_W);
+    WAIT_UNTIL(h.edit->isVisible());
+    QCOMPARE(h.edit->Memo->toPlainText(), U("さくら さくら\nやよいの空は\n"));
+  }
+
+  // A scan has a stop button beside the progress bar and ends with a count.
+  void theScanShowsItsProgressAndEndsWithACount() {
+    Harness h;
+    for (int folder = 0; folder < 6; ++folder)
+      for (int song = 0; song < 3; ++song)
+        h.AddSong("F0" + std::to_string(folder) + "/s" + std::to_string(song) + ".mp3",
+                  {"t" + std::to_string(folder) + std::to_string(song), "a", "x", "1", "", "", ""});
+    h.PlugIn();
+    h.Start();
+    h.Click("ToolButton1");
+    bool stopShown = false;
+    QTimer::singleShot(0, [&h, &stopShown] {
+      auto* stop = h.Find<QToolButton>("StopButton");
+      stopShown = stop->isVisible() && h.Find<QLabel>("ScanPanel")->isVisible();
+      QTest::mouseClick(stop, Qt::LeftButton);
+    });
+    h.Action("M1")->trigger();
+    QVERIFY(stopShown);
+    QVERIFY(!h.Find<QToolButton>("StopButton")->isVisible());
+    QCOMPARE(h.StatusText(), U("中断しました（%1 曲）").arg(h.window->State().MList.size()));
+    h.Action("M1")->trigger();
+    QCOMPARE(h.StatusText(), U("18 曲を読み込みました"));
+  }
+
+  void theStatusComesBackAfterAFailure() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("a", "x", "1", true));
+    h.Start();
+    h.window->State().Connected = true;
+    h.window->State().DriveRoot = h.data.File("gone") + "/";
+    h.window->Feedback().SetStatus(platform::Sjis("前の文"));
+    h.Click("ToolButton2");
+    QVERIFY(!h.boxes.empty());
+    QCOMPARE(h.StatusText(), U("前の文"));
   }
 };
 
