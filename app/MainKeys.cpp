@@ -16,6 +16,7 @@
 #include "app/Edit_Words.h"
 #include "app/Main.h"
 #include "app/QtText.h"
+#include "app/RowFocusDelegate.h"
 #include "app/SongListModel.h"
 #include "library/LyricsStore.h"
 #include "library/OpeningLines.h"
@@ -75,6 +76,7 @@ void MainWindow::BuildKeyboard() {
   remove->setShortcutContext(Qt::WidgetShortcut);
 
   for (QTableView* view : {mList_, aList_}) {
+    view->setItemDelegate(new RowFocusDelegate(view));
     view->installEventFilter(this);
     view->setAcceptDrops(true);
     view->viewport()->setAcceptDrops(true);

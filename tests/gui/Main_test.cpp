@@ -953,6 +953,31 @@ private slots:
     QVERIFY(!h.boxes.empty());
     QCOMPARE(h.StatusText(), U("前の文"));
   }
+
+  // The current row of the focused list is framed in the palette's highlight colour.
+  void theFocusedRowIsFramed() {
+    Harness h;
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("a", "x", "1") + PlayerLine("b", "x", "2"));
+    h.Start();
+    QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+    QTableView* view = h.View(ListId::MList);
+    view->setFocus();
+    view->selectionModel()->clearSelection();
+    view->selectionModel()->setCurrentIndex(view->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    QTRY_VERIFY(view->hasFocus());
+    const QImage image = view->viewport()->grab().toImage();
+    const QColor frame = view->palette().color(QPalette::Active, QPalette::Highlight);
+    const QRect current = view->visualRect(view->model()->index(1, 2));
+    const QRect other = view->visualRect(view->model()->index(0, 2));
+    const qreal ratio = image.devicePixelRatio();
+    auto pixel = [&](int x, int y) { return image.pixelColor(QPoint(x, y) * ratio); };
+    QCOMPARE(pixel(current.center().x(), current.top()), frame);
+    QCOMPARE(pixel(current.center().x(), current.bottom()), frame);
+    QVERIFY(pixel(other.center().x(), other.top() + 1) != frame);
+    view->clearFocus();
+    QTRY_VERIFY(!view->hasFocus());
+    QVERIFY(view->viewport()->grab().toImage().pixelColor(QPoint(current.center().x(), current.top()) * ratio) != frame);
+  }
 };
 
 QTEST_MAIN(MainTest)
