@@ -487,6 +487,7 @@ void MainWindow::ConnectPlayer() {
 void MainWindow::GetSongInfo() { ScanSongs(); }
 
 bool MainWindow::ScanSongs() {
+  if (busy_) return false;
   library::ScanReport report;
   const bool completed = RunLongOperation(true, [this, &report] { report = library::GetSongInfo(state_, *feedback_); });
   ClearSortIndicator(ListId::MList);
@@ -503,7 +504,7 @@ QTabBar* MainWindow::TabBar() const { return tab_; }
 void MainWindow::ExportNotes() {
   std::size_t ticked = 0;
   for (const library::SongRow& row : state_.AList) ticked += row.checked ? 1 : 0;
-  if (RunLongOperation(false, [this] { library::ExportNotes(state_, *feedback_); }))
+  if (RunLongOperation(false, [this] { library::ExportNotes(state_, *feedback_); }) && state_.Connected)
     ReportStatus(Ui("チェックした %1 曲のリストを作成しました").arg(ticked));
 }
 
@@ -557,6 +558,7 @@ void MainWindow::W1Click() { EditLyrics(); }
 void MainWindow::L1Click() { ExportNotes(); }
 
 void MainWindow::G1Click() {
+  if (busy_) return;
   const bool done = RunLongOperation(true, [this] { library::GetAllLyrics(state_, *feedback_); });
   ClearSortIndicator(ListId::MList);
   if (!done) return;

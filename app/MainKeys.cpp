@@ -212,7 +212,9 @@ void MainWindow::ImportLyricsOf(ListId list) {
   const bool done = RunCommand(this, [&] { library::ImportLyricsOfRow(state_, *feedback_, selection, list); });
   if (selection.Empty()) return;
   ShowOpeningLines(library::RefreshOpeningLinesOfRow(state_, list, selection));
-  if (done) ReportStatus(Ui("「%1」の歌詞を取り込みました").arg(FromCp932(state_.List(list)[selection.Current()].caption)));
+  const library::SongList& rows = state_.List(list);
+  if (done && selection.Current() < rows.size())
+    ReportStatus(Ui("「%1」の歌詞の取り込みを終えました").arg(FromCp932(rows[selection.Current()].caption)));
 }
 
 }  // namespace app

@@ -913,6 +913,7 @@ private slots:
     QCOMPARE(testing_support::ReadBytes(h.DataFile("さくら-春.txt")),
              platform::Utf8ToCp932("さくら さくら\r\nやよいの空は\r\n"));
     QCOMPARE(h.Cell(ListId::AList, 0, 6), U("さくら さくら"));
+    QCOMPARE(h.StatusText(), U("「さくら」の歌詞の取り込みを終えました"));
     h.PopupKey(ListId::AList, 0, Qt::Key_W);
     WAIT_UNTIL(h.edit->isVisible());
     QCOMPARE(h.edit->Memo->toPlainText(), U("さくら さくら\nやよいの空は\n"));
