@@ -47,9 +47,8 @@ namespace app {
 
 using library::ListId;
 
-// The tab bar above the lists. Only a mouse press reports a tab (TabMouseDown switches the
-// lists); it takes no keyboard focus and ignores the wheel, so the selected tab and the
-// visible list cannot drift apart.
+// The tab bar above the lists. A mouse press reports a tab to TabMouseDown; the keys reach
+// the lists through the bar's current tab (see BuildKeyboard). It ignores the wheel.
 class ListTabBar : public QTabBar {
 public:
   using QTabBar::QTabBar;
@@ -261,7 +260,6 @@ void MainWindow::BuildLists(QWidget* central) {
   top->setContentsMargins(0, 0, 0, 0);
   tab_ = new ListTabBar(central);
   tab_->setObjectName("Tab");
-  tab_->setFocusPolicy(Qt::NoFocus);
   tab_->setExpanding(false);
   tab_->setDrawBase(false);
   tab_->addTab(Ui("曲一覧"));
