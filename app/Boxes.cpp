@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Boxes.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -57,6 +58,22 @@ BoxPresenter& Current() {
 }
 
 }  // namespace
+
+SaveAnswer AskSaveChanges(QWidget* parent, const QString& text) {
+  QMessageBox box(QMessageBox::Question, Ui("Lyrimate"), text,
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, parent);
+  box.setObjectName("SaveChanges");
+  box.button(QMessageBox::Save)->setText(Ui("保存(&S)"));
+  box.button(QMessageBox::Discard)->setText(Ui("破棄(&D)"));
+  box.button(QMessageBox::Cancel)->setText(Ui("キャンセル"));
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save: return SaveAnswer::Save;
+    case QMessageBox::Discard: return SaveAnswer::Discard;
+    default: return SaveAnswer::Cancel;
+  }
+}
 
 bool ShowBox(QWidget* parent, BoxKind kind, const QString& text) { return Current()(parent, kind, text); }
 

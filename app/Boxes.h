@@ -18,10 +18,16 @@ enum class BoxKind {
   Notice,       // information without a modal loop; the answer is ignored
 };
 
+// The answers to "save the changes?".
+enum class SaveAnswer { Save, Discard, Cancel };
+
 // Shows one box and returns true for OK / Yes.
 using BoxPresenter = std::function<bool(QWidget* parent, BoxKind kind, const QString& text)>;
 
 bool ShowBox(QWidget* parent, BoxKind kind, const QString& text);
+// Asks whether changed text is to be saved, with the buttons 保存, 破棄 and キャンセル
+// (Escape and the close box cancel).
+SaveAnswer AskSaveChanges(QWidget* parent, const QString& text);
 // Replaces the presenter (an empty one restores the default) and returns the previous one.
 BoxPresenter SetBoxPresenter(BoxPresenter presenter);
 

@@ -42,15 +42,15 @@
 #include "library/LyricsStore.h"
 #include "library/MusicScan.h"
 #include "library/NotesWriter.h"
+#include "library/OpeningLines.h"
 #include "library/PlayerDetect.h"
 
 namespace app {
 
 using library::ListId;
 
-// The tab bar above the lists. Only a mouse press reports a tab (TabMouseDown switches the
-// lists); it takes no keyboard focus and ignores the wheel, so the selected tab and the
-// visible list cannot drift apart.
+// The tab bar above the lists. A mouse press reports a tab to TabMouseDown; the keys reach
+// the lists through the bar's current tab (see BuildKeyboard). It ignores the wheel.
 class ListTabBar : public QTabBar {
 public:
   using QTabBar::QTabBar;
@@ -95,6 +95,10 @@ void MainWindow::SetWindows(TEdit* edit, TSetting* setting, TAbout* about, TStat
   about_ = about;
   status_ = status;
   RestoreEditorLayout();
+  // What the editor saved shows at once in the registered list's opening-line column.
+  if (edit_)
+    connect(edit_, &TEdit::Saved, this,
+            [this] { ShowOpeningLines(library::RefreshOpeningLines(state_, state_.LyricsPath)); });
 }
 
 // ---------------------------------------------------------------------------------------
@@ -107,6 +111,8 @@ void MainWindow::BuildControls() {
   BuildLists(central);
   setCentralWidget(central);
   BuildStatusBar();
+  BuildKeyboard();
+  AddLyricsItems();
   timer1_ = new QTimer(this);
   timer1_->setObjectName("Timer1");
   timer1_->setInterval(2000);
@@ -257,7 +263,6 @@ void MainWindow::BuildLists(QWidget* central) {
   top->setContentsMargins(0, 0, 0, 0);
   tab_ = new ListTabBar(central);
   tab_->setObjectName("Tab");
-  tab_->setFocusPolicy(Qt::NoFocus);
   tab_->setExpanding(false);
   tab_->setDrawBase(false);
   tab_->addTab(Ui("曲一覧"));
@@ -293,23 +298,18 @@ void MainWindow::BuildStatusBar() {
   status->setSizeGripEnabled(true);
   statusPanel_ = new QLabel(Ui("iPod が認識されていません。"), status);
   statusPanel_->setObjectName("StatusPanel");
-  statusPanel_->setFixedWidth(250);
+  // The text takes the width the other panels leave, however long it is.
+  statusPanel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
   statusPanel_->setFrameShape(QFrame::StyledPanel);
   statusPanel_->setFrameShadow(QFrame::Sunken);
-  status->addWidget(statusPanel_);
-  // Per is not in the status bar's layout: it keeps its own place to the right of the panel.
+  status->addWidget(statusPanel_, 1);
   per_ = new QProgressBar(status);
   per_->setObjectName("Per");
   per_->setRange(0, 100);
   per_->setValue(0);
   per_->setTextVisible(false);
-  status->installEventFilter(this);
-  PlacePer();
-}
-
-void MainWindow::PlacePer() {
-  const int height = std::max(statusBar()->height() - 6, 4);
-  per_->setGeometry(288, 4, 221, height);
+  per_->setFixedWidth(221);
+  BuildStatusExtras(status);
 }
 
 void MainWindow::StartWatching() {
@@ -413,16 +413,22 @@ bool MainWindow::RunLongOperation(bool scan, Operation&& operation) {
   if (busy_) return false;
   busy_ = true;
   mListReplaced_ = false;
+  scanStopped_ = false;
   SetCommandsEnabled(false);
+  const std::string statusBefore = ToCp932(statusPanel_->text());
   if (scan) {
     feedback_->ArmStop();
     qApp->installEventFilter(this);
+    ShowScanProgress(true);
   }
   const bool completed = RunCommand(this, std::forward<Operation>(operation));
   if (scan) {
     qApp->removeEventFilter(this);
     feedback_->DisarmStop();
+    ShowScanProgress(false);
   }
+  // A failure leaves no "in progress" text behind.
+  if (!completed) feedback_->SetStatus(statusBefore);
   busy_ = false;
   SetCommandsEnabled(true);
   // A scan rebuilds the song list and leaves the registered list alone; the export reloads
@@ -447,18 +453,24 @@ void MainWindow::BeforeProcessing() {
   } else {
     mModel_->RefreshAppended();
   }
+  ShowScanProgress(true);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::Resize && watched == statusBar()) PlacePer();
   if (event->type() == QEvent::KeyPress && busy_ && feedback_->StopArmed()) {
     auto* key = static_cast<QKeyEvent*>(event);
     auto* widget = qobject_cast<QWidget*>(watched);
     if (key->key() == Qt::Key_Escape && widget && widget->window() == this) {
-      feedback_->RequestStop();
+      StopScan();
       return true;
     }
   }
+  for (ListId list : {ListId::MList, ListId::AList}) {
+    QTableView* view = View(list);
+    if ((watched == view || watched == view->viewport()) && ListEvent(list, event)) return true;
+  }
+  if (watched == filter_ && event->type() == QEvent::KeyPress && FilterKeyPress(static_cast<QKeyEvent*>(event)))
+    return true;
   if (event->type() == QEvent::MouseButtonDblClick) {
     if (watched == mList_->viewport()) QTimer::singleShot(0, this, &MainWindow::MListDblClick);
     if (watched == aList_->viewport()) QTimer::singleShot(0, this, &MainWindow::AListDblClick);
@@ -473,19 +485,42 @@ void MainWindow::ConnectPlayer() {
   RunCommand(this, [this] { library::ConnectPlayer(state_, *feedback_); });
 }
 
-void MainWindow::GetSongInfo() {
-  RunLongOperation(true, [this] { library::GetSongInfo(state_, *feedback_); });
+void MainWindow::GetSongInfo() { ScanSongs(); }
+
+bool MainWindow::ScanSongs() {
+  if (busy_) return false;
+  library::ScanReport report;
+  const bool completed = RunLongOperation(true, [this, &report] { report = library::GetSongInfo(state_, *feedback_); });
+  ClearSortIndicator(ListId::MList);
+  if (!completed) return false;
+  // Without a player nothing was read, and the library has said why.
+  if (!state_.Connected) return true;
+  ReportStatus(report.stopped || scanStopped_ ? Ui("中断しました（%1 曲）").arg(state_.MList.size())
+                                              : Ui("%1 曲を読み込みました").arg(state_.MList.size()));
+  return true;
 }
+
+QTabBar* MainWindow::TabBar() const { return tab_; }
 
 void MainWindow::ExportNotes() {
-  RunLongOperation(false, [this] { library::ExportNotes(state_, *feedback_); });
+  std::size_t ticked = 0;
+  for (const library::SongRow& row : state_.AList) ticked += row.checked ? 1 : 0;
+  if (RunLongOperation(false, [this] { library::ExportNotes(state_, *feedback_); }) && state_.Connected)
+    ReportStatus(Ui("チェックした %1 曲のリストを作成しました").arg(ticked));
 }
 
-void MainWindow::OpenEditorFor(ListId list) {
-  RunCommand(this, [this, list] {
+bool MainWindow::OpenEditorFor(ListId list) {
+  // Changed lyrics of the song in the editor are settled before another song replaces them.
+  if (edit_ && edit_->isVisible() && !edit_->SettleChanges()) return false;
+  bool shown = false;
+  RunCommand(this, [this, list, &shown] {
     std::optional<library::EditorContent> content = library::OpenLyricsEditor(state_, list, Selection(list));
-    if (content && edit_) edit_->ShowSong(*content);
+    if (content && edit_) {
+      edit_->ShowSong(*content);
+      shown = true;
+    }
   });
+  return shown;
 }
 
 void MainWindow::EditLyrics() {
@@ -496,13 +531,19 @@ void MainWindow::EditLyrics() {
 }
 
 void MainWindow::RegisterSelected() {
-  RunCommand(this, [this] { library::RegisterSelected(state_, Selection(ListId::MList)); });
+  const std::size_t before = state_.AList.size();
+  const bool done = RunCommand(this, [this] { library::RegisterSelected(state_, Selection(ListId::MList)); });
   aModel_->Refresh();
+  // The new rows are at the end, out of any order the list had.
+  if (state_.AList.size() > before) ClearSortIndicator(ListId::AList);
+  if (done) ReportStatus(Ui("%1 曲を登録しました").arg(state_.AList.size() - before));
 }
 
 void MainWindow::RemoveSelected() {
-  RunCommand(this, [this] { library::RemoveSelected(state_, Selection(ListId::AList)); });
+  const std::size_t before = state_.AList.size();
+  const bool done = RunCommand(this, [this] { library::RemoveSelected(state_, Selection(ListId::AList)); });
   aModel_->Refresh();
+  if (done) ReportStatus(Ui("%1 曲を登録済みリストから削除しました").arg(before - state_.AList.size()));
 }
 
 void MainWindow::ToolButton1Click() { ConnectPlayer(); }
@@ -518,7 +559,12 @@ void MainWindow::W1Click() { EditLyrics(); }
 void MainWindow::L1Click() { ExportNotes(); }
 
 void MainWindow::G1Click() {
-  RunLongOperation(true, [this] { library::GetAllLyrics(state_, *feedback_); });
+  if (busy_) return;
+  const bool done = RunLongOperation(true, [this] { library::GetAllLyrics(state_, *feedback_); });
+  ClearSortIndicator(ListId::MList);
+  if (!done) return;
+  ShowOpeningLines(library::RefreshAllOpeningLines(state_));
+  ReportStatus(Ui("全歌詞取得を終えました（%1 曲）").arg(state_.MList.size()));
 }
 
 void MainWindow::N3Click() {
@@ -537,6 +583,7 @@ void MainWindow::S2Click() {
     library::LoadLists(state_, library::ListsToLoad::RegisteredOnly);
   });
   aModel_->Refresh();
+  ClearSortIndicator(ListId::AList);
 }
 
 void MainWindow::S3Click() {
@@ -545,16 +592,15 @@ void MainWindow::S3Click() {
 
 void MainWindow::N4Click() { RegisterSelected(); }
 
-void MainWindow::L2Click() {
-  RunCommand(this, [this] { library::ImportLyricsOfRow(state_, *feedback_, Selection(ListId::MList)); });
-}
+void MainWindow::L2Click() { ImportLyricsOf(ListId::MList); }
 
 void MainWindow::AlChkClick() { SetVisibleChecks(true); }
 void MainWindow::uChkClick() { SetVisibleChecks(false); }
 
 void MainWindow::SetVisibleChecks(bool tick) {
   SongListModel& model = Model(state_.Visible);
-  RunCommand(this, [this, &model, tick] {
+  const int shown = model.rowCount();
+  const bool done = RunCommand(this, [this, &model, tick] {
     const auto apply = tick ? library::TickAll : library::UntickAll;
     if (model.Filtered()) {
       const std::vector<std::size_t> shown = model.ShownRows();
@@ -564,6 +610,7 @@ void MainWindow::SetVisibleChecks(bool tick) {
     }
   });
   model.RefreshChecks();
+  if (done) ReportStatus((tick ? Ui("%1 曲にチェックしました") : Ui("%1 曲のチェックを外しました")).arg(shown));
 }
 
 void MainWindow::M2Click(ListId list) {
@@ -655,7 +702,7 @@ void MainWindow::FormShow() {
   RefreshLists();
   if (scan) {
     ConnectPlayer();
-    const bool scanned = RunLongOperation(true, [this] { library::GetSongInfo(state_, *feedback_); });
+    const bool scanned = ScanSongs();
     if (scanned && state_.AutoCopy) {
       RunCommand(this, [this] { library::MarkRegistered(state_); });
       mModel_->RefreshChecks();
@@ -672,9 +719,18 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  if (!CloseEditor()) {
+    event->ignore();
+    return;
+  }
   SaveLayout();
   event->accept();
   emit Closed();
+}
+
+bool MainWindow::CloseEditor() {
+  // The editor asks about changed lyrics; its キャンセル keeps the program running.
+  return !edit_ || !edit_->isVisible() || edit_->close();
 }
 
 }  // namespace app

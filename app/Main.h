@@ -23,8 +23,12 @@ class QMenu;
 class QProgressBar;
 class QStackedWidget;
 class QTableView;
+class QKeyEvent;
+class QStatusBar;
+class QTabBar;
 class QTimer;
 class QToolBar;
+class QToolButton;
 
 namespace app {
 
@@ -103,12 +107,13 @@ protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+  // Closes the lyrics editor, which asks about changed text; false when the user kept it open.
+  bool CloseEditor();
   void BuildControls();
   void BuildToolBar();
   void BuildMenus();
   void BuildLists(QWidget* central);
   void BuildStatusBar();
-  void PlacePer();
   void StartWatching();
   QTableView* MakeList(library::ListId list, const char* name, QMenu* popup);
 
@@ -119,7 +124,8 @@ private:
   void EditLyrics();
   void RegisterSelected();
   void RemoveSelected();
-  void OpenEditorFor(library::ListId list);
+  // True when the editor shows the song of the list's current row.
+  bool OpenEditorFor(library::ListId list);
   // Ticks or unticks every row of the visible list that the filter shows.
   void SetVisibleChecks(bool tick);
 
@@ -148,6 +154,34 @@ private:
   void RestoreSort();
   void SaveLayout();
 
+  // Keyboard, the lyrics items of both pop-up menus and text files dropped on rows
+  // (MainKeys.cpp).
+  void BuildKeyboard();
+  QTabBar* TabBar() const;
+  void AddLyricsItems();
+  void SelectTab(int tab);
+  // Keys and drops on a list; true when the event was taken.
+  bool ListEvent(library::ListId list, QEvent* event);
+  bool FilterKeyPress(QKeyEvent* key);
+  void ShowRowMenu(library::ListId list);
+  void ToggleSelectedChecks(library::ListId list);
+  void DeleteKeyPressed();
+  void ImportLyricsOf(library::ListId list);
+  void OpenDroppedFile(library::ListId list, int shownRow, const QString& path);
+
+  // The status bar's count, the scan's progress and stop button, the filter's count and the
+  // lists' empty hints, status lines, and views kept true after a change (MainStatus.cpp).
+  void BuildStatusExtras(QStatusBar* status);
+  void UpdateCounts();
+  void UpdateFilterCount();
+  void ShowScanProgress(bool running);
+  void StopScan();
+  void ReportStatus(const QString& text);
+  bool ScanSongs();
+  void ClearSortIndicator(library::ListId list);
+  // The registered list shows the opening lines that changed (a count from the library).
+  void ShowOpeningLines(std::size_t changed);
+
   library::MainState state_;
   library::WindowLayout layout_;
   std::unique_ptr<QtFeedback> feedback_;
@@ -171,6 +205,13 @@ private:
   QLabel* statusPanel_ = nullptr;
   QProgressBar* per_ = nullptr;
   QTimer* timer1_ = nullptr;
+  QLabel* countPanel_ = nullptr;
+  QLabel* scanPanel_ = nullptr;
+  QToolButton* stopButton_ = nullptr;
+  QLabel* filterCount_ = nullptr;
+  QLabel* mHint_ = nullptr;
+  QLabel* aHint_ = nullptr;
+  bool scanStopped_ = false;  // the user stopped the running scan
   QList<QAction*> commands_;  // disabled while a long operation runs
 
   bool started_ = false;

@@ -76,8 +76,8 @@ bool SongListModel::Matches(std::size_t fullRow) {
     folded_.reserve(rows_.size());
     for (std::size_t i = folded_.size(); i <= fullRow; ++i) {
       const library::SongRow& row = rows_[i];
-      folded_.push_back(platform::CaseFold(row.caption) + u'\n' + platform::CaseFold(row.sub[library::kAlbum]) +
-                        u'\n' + platform::CaseFold(row.sub[library::kArtist]));
+      folded_.push_back(platform::SearchFold(row.caption) + u'\n' + platform::SearchFold(row.sub[library::kAlbum]) +
+                        u'\n' + platform::SearchFold(row.sub[library::kArtist]));
     }
   }
   return folded_[fullRow].find(needle_) != std::u16string::npos;
@@ -128,8 +128,15 @@ void SongListModel::RefreshChecks() {
   emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::CheckStateRole});
 }
 
+void SongListModel::RefreshCells() {
+  if (rowCount() == 0) return;
+  emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::DisplayRole});
+}
+
 void SongListModel::SetFilter(const QString& text) {
-  const std::u16string needle = text.isEmpty() ? std::u16string() : platform::CaseFold(ToCp932(text));
+  const std::u16string needle =
+      platform::SearchFoldWide(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                   static_cast<std::size_t>(text.size())));
   if (needle == needle_ && filtered_ == !needle.empty()) return;
   needle_ = needle;
   filtered_ = !needle_.empty();

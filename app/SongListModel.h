@@ -2,7 +2,8 @@
 #pragma once
 // A table model over one of the library's song lists: the caption in column 0 with the row's
 // check mark, the sub-items in the following columns. Rows can be narrowed by a filter text
-// (title, album or artist contains it, ignoring letter case); the model then maps its rows
+// (title, album or artist contains it, ignoring letter case and character width, half-width
+// kana taken as full-width); the model then maps its rows
 // to positions in the full list.
 #include <QAbstractTableModel>
 #include <QStringList>
@@ -33,6 +34,8 @@ public:
   void RefreshAppended();
   // Check marks changed, nothing else.
   void RefreshChecks();
+  // Texts of rows changed in place (no row came or went).
+  void RefreshCells();
 
   // Narrows the shown rows; an empty text shows every row.
   void SetFilter(const QString& text);
@@ -53,10 +56,10 @@ private:
   library::SongList& rows_;
   QStringList headers_;
   bool filtered_ = false;
-  std::u16string needle_;              // case-folded filter text
+  std::u16string needle_;              // search-folded filter text
   std::vector<std::size_t> shown_;     // full positions of the shown rows, when filtered
   std::size_t knownCount_ = 0;         // rows of the list at the last refresh
-  std::vector<std::u16string> folded_; // case-folded "title\nalbum\nartist", built as needed
+  std::vector<std::u16string> folded_; // search-folded "title\nalbum\nartist", built as needed
 };
 
 }  // namespace app

@@ -42,6 +42,12 @@ QPlainTextEdit* NewReadOnlyText(QWidget* parent, const char* name, int height) {
 
 }  // namespace
 
+QString RateText(const QString& rate) {
+  bool number = false;
+  rate.toLongLong(&number);
+  return number ? rate + Ui(" kbps") : rate;
+}
+
 TStatus::TStatus(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("TStatus"));
   setWindowTitle(Ui("詳細"));
@@ -54,6 +60,9 @@ TStatus::TStatus(QWidget* parent) : QDialog(parent) {
   Label11 = NewValueLabel(this, "Label11", "Unknown");
   Label14 = NewValueLabel(this, "Label14", "Unknown");
   Label12 = NewValueLabel(this, "Label12", "Unknown");
+  PathLabel = NewValueLabel(this, "PathLabel", "");
+  PathLabel->setWordWrap(true);
+  PathLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   Memo1 = NewReadOnlyText(this, "Memo1", 101);
   Memo2 = NewReadOnlyText(this, "Memo2", 125);
   PopupMenu1 = new QMenu(this);
@@ -80,6 +89,7 @@ TStatus::TStatus(QWidget* parent) : QDialog(parent) {
   addRow("ジャンル", Label11);
   addRow("Year", Label14);
   addRow("レート", Label12);
+  addRow("ファイル", PathLabel, Qt::AlignTop);
   addRow("コメント", Memo1, Qt::AlignTop);
   addRow("歌詞", Memo2, Qt::AlignTop);
 
@@ -106,7 +116,7 @@ TStatus::TStatus(QWidget* parent) : QDialog(parent) {
 
 void TStatus::FormCreate() {
   Label19->setText(WithNewlines(
-      Ui("曲の詳細情報の設定はiTunes等で行ってください。\r\nまた、歌詞の編集はリストをダブルクリックして編集してください。")));
+      Ui("タグは音楽管理ソフトで編集してください。\r\nまた、歌詞の編集はリストをダブルクリックして編集してください。")));
 }
 
 void TStatus::Fill(const library::TMusicData& song) {
@@ -117,7 +127,8 @@ void TStatus::Fill(const library::TMusicData& song) {
   Label7->setText(FromCp932(song.Time));
   Label11->setText(FromCp932(song.Genre));
   Label14->setText(FromCp932(song.Year));
-  Label12->setText(FromCp932(song.Rate));
+  Label12->setText(RateText(FromCp932(song.Rate)));
+  PathLabel->setText(FromCp932(song.FileName));
   Memo1->setPlainText(WithNewlines(FromCp932(song.Comment)));
   Memo2->setPlainText(WithNewlines(FromCp932(song.Lyrics)));
 }

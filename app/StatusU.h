@@ -3,6 +3,7 @@
 // The song details dialog: one song's tags and lyrics, read-only. The main window fills it
 // and shows it modally; the dialog keeps what it shows between showings.
 #include <QDialog>
+#include <QString>
 
 #include "library/MusicScan.h"
 
@@ -12,6 +13,9 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace app {
+
+// The rate as shown: a number of kbit/s gets its unit ("64 kbps"); anything else stays.
+QString RateText(const QString& rate);
 
 class TStatus : public QDialog {
   Q_OBJECT
@@ -31,6 +35,7 @@ public:
   QLabel* Label11 = nullptr;  // genre
   QLabel* Label14 = nullptr;  // year
   QLabel* Label12 = nullptr;  // rate
+  QLabel* PathLabel = nullptr;  // the song's file
   QPlainTextEdit* Memo1 = nullptr;  // comment
   QPlainTextEdit* Memo2 = nullptr;  // lyrics
   QLabel* Label19 = nullptr;        // the hint

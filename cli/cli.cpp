@@ -23,10 +23,10 @@
 #include "library/ListFiles.h"
 #include "library/LyricsFiles.h"
 #include "library/LyricsStore.h"
-#include "library/ShiftJisCheck.h"
 #include "library/MainState.h"
 #include "library/MusicScan.h"
 #include "library/NotesWriter.h"
+#include "library/OpenedText.h"
 #include "library/PlayerDetect.h"
 #include "platform/AppDir.h"
 #include "platform/CodePage.h"
@@ -296,18 +296,16 @@ TextCode InputCode(std::string_view text) {
   return code;
 }
 
-// The text as UTF-16 when it is in a Unicode encoding (signature skipped), else nothing.
-std::optional<std::u16string> UnicodeForm(std::string_view text, TextCode code) {
-  if (code == jcUTF8) return platform::Utf8ToUtf16(text);
-  if (code == jcUTF8BOM) return platform::Utf8ToUtf16(text.substr(std::min<std::size_t>(3, text.size())));
-  if (code != jcUTF16LE && code != jcUTF16BE) return std::nullopt;
-  std::u16string wide;
-  for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
-    const auto first = static_cast<unsigned char>(text[i]);
-    const auto second = static_cast<unsigned char>(text[i + 1]);
-    wide += static_cast<char16_t>(code == jcUTF16LE ? first | second << 8 : first << 8 | second);
+// Where each lost character stands, one line each, as "  LINE 行 COLUMN 文字目 U+XXXX".
+std::string UnkeptPlaces(const std::vector<platform::UnkeptChar>& unkept) {
+  std::string places;
+  for (const platform::UnkeptChar& lost : unkept) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(lost.code));
+    places += "\r\n  " + std::to_string(lost.line) + platform::Sjis(" 行 ") + std::to_string(lost.column) +
+              platform::Sjis(" 文字目 ") + code;
   }
-  return wide;
+  return places;
 }
 
 // The input of lyrics set as Shift_JIS. Refuses what it cannot tell or cannot convert without
@@ -320,9 +318,11 @@ std::string LyricsInputAsSjis(const std::string& input) {
   // The UTF-16 conversion keeps the signature (as "?"); it is no part of the lyrics.
   const bool utf16 = code == jcUTF16LE || code == jcUTF16BE;
   const std::string sjis = ConvertTextCode(std::string_view(input).substr(utf16 ? 2 : 0), jcSJIS, code);
-  if (const std::optional<std::u16string> wide = UnicodeForm(input, code)) {
-    const std::vector<library::MissingCharacter> missing = library::CharactersShiftJisLacks(*wide);
-    if (!missing.empty()) throw platform::Error(library::ShiftJisLacksText(missing));
+  if (const std::optional<std::u16string> wide = library::UnicodeForm(input, code)) {
+    const std::vector<platform::UnkeptChar> unkept = platform::Cp932Unkept(*wide);
+    if (!unkept.empty())
+      throw platform::Error(platform::Sjis("Shift_JISにない文字が入力に") + std::to_string(unkept.size()) +
+                            platform::Sjis("個あります。歌詞は保存していません。") + UnkeptPlaces(unkept));
   }
   return sjis;
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
@@ -221,6 +222,36 @@ std::string Utf16ToCp932(std::u16string_view text) {
     }
   }
   return out;
+}
+
+std::vector<UnkeptChar> Cp932Unkept(std::u16string_view text) {
+  std::vector<UnkeptChar> unkept;
+  const std::string encoded = Utf16ToCp932(text);
+  // Each character without a form adds one "?": the same count means nothing was lost.
+  if (std::count(encoded.begin(), encoded.end(), '?') == std::count(text.begin(), text.end(), u'?')) return unkept;
+  std::size_t line = 1;
+  std::size_t column = 1;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const char16_t unit = text[pos];
+    const bool pair = IsHighSurrogate(unit) && pos + 1 < text.size() && IsLowSurrogate(text[pos + 1]);
+    const std::size_t length = pair ? 2 : 1;
+    if (unit == u'\r' || unit == u'\n') {
+      const bool crlf = unit == u'\r' && pos + 1 < text.size() && text[pos + 1] == u'\n';
+      pos += crlf ? 2 : 1;
+      ++line;
+      column = 1;
+      continue;
+    }
+    if (unit >= 0x80 && Utf16ToCp932(text.substr(pos, length)) == "?") {
+      const char32_t code =
+          pair ? 0x10000 + ((static_cast<char32_t>(unit) - 0xD800) << 10) + (text[pos + 1] - 0xDC00) : unit;
+      unkept.push_back({line, column, code});
+    }
+    pos += length;
+    ++column;
+  }
+  return unkept;
 }
 
 std::u16string Utf8ToUtf16(std::string_view text, Utf8Malformed malformed, Utf8Sequences sequences) {

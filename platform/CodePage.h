@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -15,6 +16,17 @@ std::u16string Cp932ToUtf16(std::string_view text);
 // UTF-16 -> code page 932. A character without a code page 932 form becomes "?"
 // (a surrogate pair is one character; a lone surrogate is one "?").
 std::string Utf16ToCp932(std::u16string_view text);
+
+// A character that code page 932 cannot hold, where it stands in its text.
+struct UnkeptChar {
+  std::size_t line = 0;    // from 1; CR LF, a lone CR and a lone LF each end a line
+  std::size_t column = 0;  // from 1, in characters (a surrogate pair is one)
+  char32_t code = 0;       // a lone surrogate is itself
+  bool operator==(const UnkeptChar&) const = default;
+};
+// Every character of text that Utf16ToCp932 would turn into "?" (a "?" of the text itself is
+// kept), in the order of the text.
+std::vector<UnkeptChar> Cp932Unkept(std::u16string_view text);
 
 // What UTF-8 decoding does at a byte that does not begin a well-formed sequence (an
 // overlong form, a surrogate, a stray or missing continuation byte, a sequence cut short).

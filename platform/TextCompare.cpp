@@ -6,6 +6,7 @@
 
 #include <unicode/coll.h>
 #include <unicode/locid.h>
+#include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/ustring.h>
 
@@ -155,6 +156,49 @@ std::u16string DecodeByTable(std::string_view text) {
   return decoded;
 }
 
+// nfkc_cf through ICU; the text as it is when ICU has no normalization data.
+std::u16string NfkcCaseFold(std::u16string_view text) {
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Normalizer2* normalizer = icu::Normalizer2::getNFKCCasefoldInstance(status);
+  if (U_FAILURE(status) || normalizer == nullptr) return std::u16string(text);
+  const icu::UnicodeString source(false, text.data(), static_cast<int32_t>(text.size()));
+  icu::UnicodeString folded;
+  normalizer->normalize(source, folded, status);
+  if (U_FAILURE(status)) return std::u16string(text);
+  return std::u16string(reinterpret_cast<const char16_t*>(folded.getBuffer()), static_cast<std::size_t>(folded.length()));
+}
+
+// The search fold of every code page 932 character, worked out on first use. Folding
+// character by character gives ICU's result except where a half-width voiced or
+// semi-voiced sound mark (U+FF9E, U+FF9F) joins the character before it; such a text goes to
+// ICU whole.
+class SearchTable {
+public:
+  // Appends the fold of the character at text[i]; false for a sound mark that may join.
+  bool Append(std::string_view text, std::size_t i, std::size_t& length, std::u16string& out) {
+    const char16_t unit = Chars().At(text, i, length).decoded;
+    if (unit == u'\uFF9E' || unit == u'\uFF9F') return false;
+    if (unit == CharTable::kNoCharacter) {
+      out.push_back(kReplacement);
+      return true;
+    }
+    Entry& entry = entries_[unit];
+    if (!entry.known) {
+      entry.fold = NfkcCaseFold(std::u16string_view(&unit, 1));
+      entry.known = true;
+    }
+    out += entry.fold;
+    return true;
+  }
+
+private:
+  struct Entry {
+    bool known = false;
+    std::u16string fold;
+  };
+  std::vector<Entry> entries_ = std::vector<Entry>(0x10000);
+};
+
 // The "ja" collator at tertiary strength, made once; null when ICU has no collation data.
 const icu::Collator* JapaneseCollator() {
   static const std::unique_ptr<icu::Collator> collator = [] {
@@ -181,6 +225,18 @@ std::u16string CaseFold(std::string_view text) {
     wide = EscapeUndecodableBytes(text, std::move(wide));
   return FoldUtf16(wide);
 }
+
+std::u16string SearchFold(std::string_view text) {
+  if (IsAscii(text)) return FoldAscii(text);
+  static SearchTable table;
+  std::u16string folded;
+  folded.reserve(text.size());
+  for (std::size_t i = 0, length = 0; i < text.size(); i += length)
+    if (!table.Append(text, i, length, folded)) return NfkcCaseFold(DecodeByTable(text));
+  return folded;
+}
+
+std::u16string SearchFoldWide(std::u16string_view text) { return NfkcCaseFold(text); }
 
 bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
   if (a == b) return true;

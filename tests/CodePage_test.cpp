@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 
@@ -88,6 +89,27 @@ TEST(Cp932Encode, LoneSurrogatesAreOneQuestionMarkEach) {
   EXPECT_EQ(Utf16ToCp932(lone), "a?b??");
   // After a failure the encoder still encodes normally.
   EXPECT_EQ(Utf16ToCp932(u"\u3042"), "\x82\xA0");
+}
+
+// Where the characters without a code page 932 form stand: line and column from 1, a
+// question mark of the text is no loss, one-way mappings are kept.
+TEST(Cp932Unkept, NamesEachLostCharacterWithLineAndColumn) {
+  using U = UnkeptChar;
+  struct Case {
+    std::u16string text;
+    std::vector<UnkeptChar> expected;
+  };
+  const Case cases[] = {
+      {u"", {}},
+      {u"\u6B4C\u8A5E? \uFF5E\u301C\u2212\u00A5", {}},  // 歌詞, "?", wave dashes, minus, yen
+      {u"a\u2661b", {U{1, 2, 0x2661}}},                       // ♡
+      {u"x\r\n\u00E9\r\u3094\n?\U0001F600", {U{2, 1, 0xE9}, U{3, 1, 0x3094}, U{4, 2, 0x1F600}}},
+      {u"\U0001F600\u2661", {U{1, 1, 0x1F600}, U{1, 2, 0x2661}}},  // a pair is one column
+      {std::u16string(1, u'\xD800') + u"a", {U{1, 1, 0xD800}}},      // a lone surrogate
+      {u"a" + std::u16string(1, u'\xDC00'), {U{1, 2, 0xDC00}}},
+      {u"\n\n\uFFFD", {U{3, 1, 0xFFFD}}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Cp932Unkept(c.text), c.expected) << Utf16ToUtf8(c.text);
 }
 
 TEST(Utf8Decode, WellFormedSequencesOfEveryLength) {

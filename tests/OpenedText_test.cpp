@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "platform/CodePage.h"
@@ -80,6 +81,26 @@ TEST(OpenedFileText, Utf16IsNeverTakenForBinary) {
   // Every ASCII character in UTF-16 has a zero byte.
   EXPECT_EQ(OpenedFileText(Utf16WithBom("La la\r\n歌\r\n", false), "a.txt"), Sjis("La la\r\n歌\r\n"));
   EXPECT_EQ(OpenedFileText(Utf16WithBom("La la\r\n歌\r\n", true), "a.txt"), Sjis("La la\r\n歌\r\n"));
+}
+
+// What Open reports as not kept: characters a Unicode file has and code page 932 lacks, in
+// every Unicode form, and bytes of a Shift_JIS file that are no character.
+TEST(OpenTextFile, TellsWhichCharactersWereNotKept) {
+  using platform::UnkeptChar;
+  const std::string lyrics = "愛\r\nla \xE2\x99\xA1 caf\xC3\xA9\n\xF0\x9F\x98\x80?";  // ♡, é, U+1F600
+  const std::vector<UnkeptChar> expected = {{2, 4, 0x2661}, {2, 9, 0xE9}, {3, 1, 0x1F600}};
+  for (const std::string& bytes : {lyrics, "\xEF\xBB\xBF" + lyrics, Utf16WithBom(lyrics, false),
+                                   Utf16WithBom(lyrics, true)}) {
+    const library::OpenedText opened = library::OpenTextFile(bytes, "a.txt");
+    EXPECT_EQ(opened.unkept, expected);
+    EXPECT_EQ(opened.text, Sjis("愛\r\nla ? caf?\n??"));
+  }
+  // Nothing lost: Japanese with wave dashes in UTF-8, EUC-JP and Shift_JIS.
+  for (const std::string& bytes : {kLyrics, SjisToEuc(Sjis(kLyrics)), Sjis(kLyrics)})
+    EXPECT_TRUE(library::OpenTextFile(bytes, "a.txt").unkept.empty());
+  // Shift_JIS with an undefined byte (0xA0) on its second line, after a double-byte character.
+  const std::string broken = Sjis("歌\r\n愛") + "\xA0" + Sjis("愛");
+  EXPECT_EQ(library::OpenTextFile(broken, "a.txt").unkept, (std::vector<UnkeptChar>{{2, 2, 0xFFFD}}));
 }
 
 }  // namespace

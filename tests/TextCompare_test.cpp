@@ -104,3 +104,36 @@ TEST(CompareLocale, JapaneseLocaleOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A code page 932 text's search fold as UTF-8, for readable expectations.
+std::string Fold(const char* utf8) { return platform::Utf16ToUtf8(platform::SearchFold(platform::Sjis(utf8))); }
+
+TEST(SearchFold, IgnoresCaseAndWidthAndTakesHalfWidthKanaAsFullWidth) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Best", "best"},
+      {"ｂｅｓｔ", "best"},
+      {"ＢＥＳＴ　ＯＦ", "best of"},
+      {"ｶﾞｸｾｲ", "ガクセイ"},     // the voiced mark joins its kana
+      {"ﾊﾟﾝ ﾊﾞﾝﾄﾞ", "パン バンド"},
+      {"ﾞｱ", "\xE3\x82\x99ア"},  // a sound mark with nothing before it stays a mark
+      {"ソ表ー", "ソ表ー"},        // trail bytes 5C and 5B
+      {"①㍻", "1平成"},
+      {"ひらがな", "ひらがな"},    // hiragana and katakana stay apart
+  };
+  for (const auto& [text, folded] : cases) EXPECT_EQ(Fold(text), folded) << text;
+  // The table and ICU agree on every double-byte character and on every single byte.
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!platform::IsDBCSLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      const std::string character{static_cast<char>(lead), static_cast<char>(trail)};
+      const std::u16string wide = platform::Cp932ToUtf16(character);
+      if (wide.size() != 1 || wide[0] == u'\uFFFD') continue;
+      ASSERT_EQ(platform::SearchFold("x" + character), platform::SearchFoldWide(u"x" + wide)) << lead << " " << trail;
+    }
+  }
+  EXPECT_EQ(platform::SearchFoldWide(u"\uFF42\uFF45\uFF53\uFF54"), u"best");
+}
+
+}  // namespace

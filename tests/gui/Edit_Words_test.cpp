@@ -4,6 +4,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFileDialog>
 #include <QInputMethodEvent>
 #include <QMessageBox>
@@ -11,6 +15,7 @@
 #include <QTest>
 #include <QToolBar>
 #include <QToolButton>
+#include <functional>
 
 #include "GuiSupport.h"
 #include "PlayerSupport.h"
@@ -312,21 +317,134 @@ private slots:
     QCOMPARE(edit_->Memo->toPlainText(), U("歌詞"));
   }
 
-  void closingByAnyMeansDiscardsWithoutAsking() {
+  // Close (button, close box, Esc) on a changed text asks 保存 / 破棄 / キャンセル.
+  void closingAChangedTextAsksSaveDiscardOrCancel() {
+    const std::function<void()> closers[] = {
+        [this] { Click("ToolButton10"); },
+        [this] { edit_->close(); },
+        [this] { QTest::keyClick(edit_->Memo, Qt::Key_Escape); },
+    };
+    for (int closer = 0; closer < 3; ++closer) {
+      const auto& closeIt = closers[closer];
+      ShowText("歌詞");
+      QVERIFY(QTest::qWaitForWindowActive(edit_.get()));
+      Type("を足した");
+      BoxSeen seen;
+      {
+        ModalAnswer<QMessageBox> cancel(Press(QMessageBox::Cancel, &seen));
+        closeIt();
+        QVERIFY(cancel.answered());
+      }
+      QCOMPARE(seen.text, U("歌詞が変更されています。保存しますか？"));
+      QCOMPARE(seen.buttons, QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+      QVERIFY(edit_->isVisible());
+      QCOMPARE(edit_->Memo->toPlainText(), U("歌詞を足した"));
+
+      // The box took the focus; the window gets it back as a window manager gives it.
+      edit_->activateWindow();
+      QVERIFY(QTest::qWaitForWindowActive(edit_.get()));
+      ModalAnswer<QMessageBox> discard(Press(QMessageBox::Discard));
+      closeIt();
+      QVERIFY2(discard.answered(), qPrintable(QString::number(closer)));
+      QVERIFY(!edit_->isVisible());
+      QVERIFY(edit_->Memo->toPlainText().isEmpty());
+      QVERIFY(!QFile::exists(QString::fromStdString(state_->LyricsPath)));
+    }
+  }
+
+  void closingWithSaveWritesAndAnUnchangedTextClosesWithoutAsking() {
     ShowText("歌詞");
-    Type("を足した");
-    NoModalExpected guard;
-    Click("ToolButton10");
+    QVERIFY(QTest::qWaitForWindowActive(edit_.get()));
+    Type("!");
+    ModalAnswer<QMessageBox> save(Press(QMessageBox::Save));
+    QTest::keyClick(edit_->Memo, Qt::Key_Escape);
+    QVERIFY(save.answered());
     QVERIFY(!edit_->isVisible());
-    QVERIFY(edit_->Memo->toPlainText().isEmpty());
+    QCOMPARE(ReadBytes(state_->LyricsPath), platform::Sjis("歌詞!\r\n"));
 
     ShowText("歌詞");
-    Type("!");
-    edit_->close();  // the window's close box
+    NoModalExpected guard;
+    Click("ToolButton10");
     QCOMPARE(guard.seen(), 0);
     QVERIFY(!edit_->isVisible());
-    QVERIFY(edit_->Memo->toPlainText().isEmpty());
-    QVERIFY(!QFile::exists(QString::fromStdString(state_->LyricsPath)));
+  }
+
+  // Save on the close question with a text Save refuses keeps the window open.
+  void closingWithSaveOfARefusedTextStaysOpen() {
+    ShowText("");
+    Type("\xE2\x99\xA1");  // ♡
+    ModalAnswer<QMessageBox> save(Press(QMessageBox::Save));
+    ModalAnswer<QMessageBox> refused(Press(QMessageBox::Ok));
+    edit_->close();
+    QVERIFY(save.answered());
+    QVERIFY(refused.answered());
+    QVERIFY(edit_->isVisible());
+    QCOMPARE(edit_->Memo->toPlainText(), U("\xE2\x99\xA1"));
+  }
+
+  // ♡, é, an emoji (one column though two UTF-16 units) and ゔ have no Shift_JIS form.
+  void saveRefusesCharactersShiftJisLacksAndNamesThem() {
+    WriteBytes(state_->LyricsPath, "old\r\n");
+    ShowText("");
+    Type("a\xE2\x99\xA1 caf\xC3\xA9?\n\xF0\x9F\x98\x80\xE3\x82\x94");
+    BoxSeen seen;
+    ModalAnswer<QMessageBox> error(Press(QMessageBox::Ok, &seen));
+    Click("ToolButton3");
+    QVERIFY(error.answered());
+    QCOMPARE(seen.icon, QMessageBox::Critical);
+    for (const char* place : {"1 行 2 文字目「\xE2\x99\xA1」 U+2661", "1 行 7 文字目「\xC3\xA9」 U+00E9",
+                              "2 行 1 文字目「\xF0\x9F\x98\x80」 U+1F600", "2 行 2 文字目「\xE3\x82\x94」 U+3094"})
+      QVERIFY2(seen.text.contains(U(place)), qPrintable(seen.text));
+    QVERIFY(edit_->isVisible());
+    QVERIFY(edit_->Memo->document()->isModified());
+    QCOMPARE(ReadBytes(state_->LyricsPath), std::string("old\r\n"));
+    QVERIFY(state_->LyricsText.empty());
+  }
+
+  void openTellsWhatCannotBeKeptBeforeReplacingTheText() {
+    ShowText("歌詞");
+    const std::string path = dir_->File("heart.txt");
+    WriteBytes(path, "x\n\xE2\x99\xA1 love\n");
+    BoxSeen seen;
+    {
+      ModalAnswer<QMessageBox> cancel(Press(QMessageBox::Cancel, &seen));
+      OpenThroughDialog(QString::fromStdString(path));
+      QVERIFY(cancel.answered());
+    }
+    QVERIFY2(seen.text.contains(U("2 行 1 文字目「\xE2\x99\xA1」 U+2661")), qPrintable(seen.text));
+    QCOMPARE(edit_->Memo->toPlainText(), U("歌詞"));
+    ModalAnswer<QMessageBox> ok(Press(QMessageBox::Ok));
+    OpenThroughDialog(QString::fromStdString(path));
+    QVERIFY(ok.answered());
+    QCOMPARE(edit_->Memo->toPlainText(), U("x\n? love\n"));
+  }
+
+  // A long list is cut after ten places with a count of the rest.
+  void aLongListOfLostCharactersEndsWithACount() {
+    std::vector<platform::UnkeptChar> unkept;
+    for (std::size_t i = 1; i <= 13; ++i) unkept.push_back({i, 1, 0xE9});
+    const QStringList lines = app::UnkeptList(unkept).split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 11);
+    QCOMPARE(lines.last(), U("ほか 3 文字"));
+    QCOMPARE(app::UnkeptList({{1, 1, 0xFFFD}}), U("1 行 1 文字目（読めない文字） U+FFFD"));
+  }
+
+  // A dropped LRC file opens as Open does, its time tags stripped.
+  void droppingAFileOnTheTextOpensIt() {
+    ShowText("歌詞");
+    const std::string path = dir_->File("song.lrc");
+    WriteBytes(path, platform::Sjis("[ti:歌]\r\n[00:01.00]桜の花が\r\n[00:05.50]舞い散る\r\n"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QWidget* target = edit_->Memo->viewport();
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QTRY_COMPARE(edit_->Memo->toPlainText(), U("桜の花が\n舞い散る\n"));
+    QVERIFY(!edit_->Memo->document()->isModified());
   }
 
   void undoAndTheClipboardButtons() {

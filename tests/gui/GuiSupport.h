@@ -2,6 +2,7 @@
 #pragma once
 // Helpers for the window tests: answering the modal dialogs a command opens (message boxes,
 // the open-file dialog) by pressing their controls from a timer while the command waits.
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>

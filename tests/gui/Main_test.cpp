@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window driven through its real controls: toolbar, menus, pop-up menus, headers,
 // tabs, check boxes and the filter, on players and data folders in temporary folders.
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QInputMethodEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -12,6 +18,7 @@
 #include <QTextBrowser>
 #include <filesystem>
 
+#include "GuiSupport.h"
 #include "MainHarness.h"
 #include "library/MainState.h"
 
@@ -85,11 +92,12 @@ private slots:
     QCOMPARE(titles, QStringList({U("ファイル(&F)"), U("iPod(&I)"), U("設定(&S)"), U("ヘルプ(&H)")}));
     QCOMPARE(MenuLayout(h.Find<QMenu>("PopupMenu1")),
              QStringList({U("D1=リストから削除(&D)"), U("S2=リストを保存(&S)"), "-", U("N9=全てチェック(&A)"),
-                          U("R2=チェック解除(&R)"), "-", U("M2=曲の詳細(&M)"), U("P1=ノートをプレビュー(&P)")}));
+                          U("R2=チェック解除(&R)"), "-", U("M2=曲の詳細(&M)"), U("P1=ノートをプレビュー(&P)"), "-",
+                          U("W2=歌詞編集(&W)"), U("L3=歌詞を取り込む(&L)")}));
     QCOMPARE(MenuLayout(h.Find<QMenu>("PopupMenu2")),
              QStringList({U("N4=登録済みリストへ追加(&A)"), U("S3=リストを保存(&S)"), "-", U("N7=全てチェック(&F)"),
                           U("R1=チェック解除(&R)"), U("Copy1=コピー(&C)"), "-", U("M3=曲の詳細(&M)"),
-                          U("L2=歌詞を取り込む(&L)")}));
+                          U("W3=歌詞編集(&W)"), U("L2=歌詞を取り込む(&L)")}));
 
     auto* tab = h.Find<QTabBar>("Tab");
     QCOMPARE(tab->count(), 2);
@@ -117,15 +125,22 @@ private slots:
       QVERIFY(!view->isSortingEnabled());
     }
     QCOMPARE(h.window->statusBar()->objectName(), QString("Status"));
-    QCOMPARE(h.Find<QLabel>("StatusPanel")->width(), 250);
+    auto* panel = h.Find<QLabel>("StatusPanel");
     auto* per = h.Find<QProgressBar>("Per");
     QCOMPARE(per->parentWidget(), h.window->statusBar());
     QCOMPARE(per->minimum(), 0);
     QCOMPARE(per->maximum(), 100);
-    QCOMPARE(per->geometry().left(), 288);
-    QCOMPARE(per->geometry().top(), 4);
     QCOMPARE(per->width(), 221);
-    QCOMPARE(per->height(), h.window->statusBar()->height() - 6);
+    QVERIFY(per->geometry().left() > panel->geometry().right());
+    QVERIFY(per->geometry().right() < h.Find<QLabel>("CountPanel")->geometry().left());
+    // The status text takes the width the window gains; a long text never widens the window.
+    const int narrow = panel->width();
+    h.window->resize(h.window->width() + 300, h.window->height());
+    QTRY_COMPARE(panel->width(), narrow + 300);
+    const int wide = h.window->width();
+    h.window->Feedback().SetStatus(std::string(400, 'x'));
+    QTest::qWait(20);
+    QCOMPARE(h.window->width(), wide);
     auto* timer = h.Find<QTimer>("Timer1");
     QCOMPARE(timer->interval(), 2000);
     QVERIFY(timer->isActive());
@@ -155,7 +170,7 @@ private slots:
     QCOMPARE(h.window->State().DriveRoot, h.PlayerRoot());
     QCOMPARE(h.Model(ListId::MList).rowCount(), 4);
     QVERIFY(RowOf(h, ListId::MList, "夏祭り") >= 0);
-    QCOMPARE(h.StatusText(), app::FromCp932(platform::Sjis("iPodは " + h.PlayerRoot() + " にありました。")));
+    QCOMPARE(h.StatusText(), U("4 曲を読み込みました"));
     QVERIFY(h.boxes.empty());
     QCOMPARE(h.Find<QProgressBar>("Per")->value(), 0);
   }
@@ -529,6 +544,41 @@ private slots:
     QCOMPARE(h.edit->Memo->toPlainText().trimmed(), QString("Highway"));
   }
 
+  // Typed lyrics are never replaced or dropped without a question: opening another song and
+  // closing the program ask 保存 / 破棄 / キャンセル, and キャンセル keeps everything.
+  void changedLyricsAreSettledBeforeAnotherSongOrTheEnd() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("One", "A", "1", false) + RegisteredLine("Two", "A", "2", false));
+    h.WriteDataFile("One-A.txt", "first\r\n");
+    h.Start();
+    h.ClickTab(1);
+    h.DoubleClickRow(ListId::AList, 0);
+    WAIT_UNTIL(h.edit->isVisible());
+    h.edit->Memo->moveCursor(QTextCursor::End);
+    h.edit->Memo->insertPlainText(QStringLiteral("typed"));
+    {
+      gui_support::ModalAnswer<QMessageBox> cancel(gui_support::Press(QMessageBox::Cancel));
+      h.DoubleClickRow(ListId::AList, 1);
+      WAIT_UNTIL(cancel.answered());
+      QVERIFY(cancel.answered());
+    }
+    QVERIFY(h.edit->windowTitle().startsWith(U("One")));
+    QCOMPARE(h.edit->Memo->toPlainText(), QStringLiteral("first\ntyped"));
+    {
+      gui_support::ModalAnswer<QMessageBox> cancel(gui_support::Press(QMessageBox::Cancel));
+      QSignalSpy closed(h.window.get(), &app::MainWindow::Closed);
+      h.window->close();
+      QVERIFY(cancel.answered());
+      QCOMPARE(closed.count(), 0);
+      QVERIFY(h.window->isVisible());
+    }
+    gui_support::ModalAnswer<QMessageBox> save(gui_support::Press(QMessageBox::Save));
+    h.DoubleClickRow(ListId::AList, 1);
+    WAIT_UNTIL(h.edit->windowTitle().startsWith(U("Two")));
+    QVERIFY(save.answered());
+    QCOMPARE(testing_support::ReadBytes(h.DataFile("One-A.txt")), std::string("first\r\ntyped\r\n"));
+  }
+
   // --- device changes, errors, timer ---
 
   void deviceArrivalAndRemovalFollowTheMountTable() {
@@ -590,12 +640,12 @@ private slots:
     h.Start();
     auto* filter = h.Find<QLineEdit>("Filter");
     QTest::keyClicks(filter, "saKUra");
-    QCOMPARE(h.Titles(ListId::MList), QStringList({"Sakura", "Other"}));  // full-width letters stay apart
+    QCOMPARE(h.Titles(ListId::MList), QStringList({"Sakura", "Other", U("Ｓａｋｕｒａ")}));  // width folds too
     QCOMPARE(h.Titles(ListId::AList), QStringList({"sakura"}));
 
     h.PopupKey(ListId::MList, 0, Qt::Key_F);  // tick all: the shown rows only
     const library::SongList& rows = h.window->State().MList;
-    QVERIFY(rows[0].checked && !rows[1].checked && rows[2].checked && !rows[3].checked);
+    QVERIFY(rows[0].checked && !rows[1].checked && rows[2].checked && rows[3].checked);
 
     h.ClickRow(ListId::MList, 1);  // "Other", full row 2
     h.Click("ToolButton5");
@@ -660,6 +710,302 @@ private slots:
     h.Action("M1")->trigger();
     QCOMPARE(closed.count(), 0);
     QTRY_COMPARE(closed.count(), 1);
+  }
+
+  // --- keyboard, status, views, drops ---
+
+  void keysSwitchTabsAndEnterEditsTheRow() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("One", "A", "1", false));
+    h.WriteDataFile("One-A.txt", "first\r\n");
+    h.Start();
+    QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+    auto* tab = h.Find<QTabBar>("Tab");
+    QVERIFY(tab->focusPolicy() & Qt::TabFocus);
+    const std::pair<QKeyCombination, int> presses[] = {
+        {Qt::CTRL | Qt::Key_Tab, 1},      {Qt::CTRL | Qt::Key_Tab, 0},      {Qt::ALT | Qt::Key_2, 1},
+        {Qt::ALT | Qt::Key_2, 1},         {Qt::ALT | Qt::Key_1, 0},         {Qt::CTRL | Qt::Key_PageDown, 1},
+        {Qt::CTRL | Qt::Key_PageUp, 0},   {Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab, 1},
+    };
+    for (const auto& [key, expected] : presses) {
+      QTest::keyClick(h.window->focusWidget() ? h.window->focusWidget() : h.window.get(), key.key(), key.keyboardModifiers());
+      QCOMPARE(tab->currentIndex(), expected);
+      QCOMPARE(h.window->State().Visible, expected == 0 ? ListId::MList : ListId::AList);
+      QCOMPARE(h.View(ListId::AList)->isVisible(), expected == 1);
+    }
+    // Keys on the tab bar itself move between the tabs too.
+    tab->setFocus();
+    QTest::keyClick(tab, Qt::Key_Left);
+    QCOMPARE(h.window->State().Visible, ListId::MList);
+    QTest::keyClick(tab, Qt::Key_Right);
+    QCOMPARE(h.window->State().Visible, ListId::AList);
+
+    QTableView* view = h.View(ListId::AList);
+    view->setFocus();
+    view->selectRow(0);
+    QTest::keyClick(view, Qt::Key_Return);
+    WAIT_UNTIL(h.edit->isVisible());
+    QVERIFY(h.edit->windowTitle().startsWith(U("One")));
+    QCOMPARE(h.edit->Memo->toPlainText(), QStringLiteral("first\n"));
+  }
+
+  void menuKeysShortcutsAndTheFilterKeys() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("One", "A", "1", false));
+    h.Start();
+    QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+    QCOMPARE(h.Action("M1")->shortcut(), QKeySequence(Qt::Key_F5));
+    QCOMPARE(h.Action("W1")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+    QCOMPARE(h.Action("D1")->shortcut(), QKeySequence(Qt::Key_Delete));
+    h.ClickTab(1);
+    QTableView* view = h.View(ListId::AList);
+    view->setFocus();
+    view->selectRow(0);
+    for (const QKeyCombination key : {QKeyCombination(Qt::SHIFT | Qt::Key_F10), QKeyCombination(Qt::Key_Menu)}) {
+      QTest::keyClick(view, key.key(), key.keyboardModifiers());
+      QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QVERIFY(menu != nullptr);
+      QCOMPARE(menu->objectName(), QStringLiteral("PopupMenu1"));
+      menu->close();
+    }
+    // Ctrl+F goes to the filter, Esc there clears it (and Esc on an empty filter does nothing).
+    auto* filter = h.Find<QLineEdit>("Filter");
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    QTRY_VERIFY(filter->hasFocus());
+    QTest::keyClicks(filter, "zzz");
+    QVERIFY(h.Find<QLabel>("AListEmptyHint")->isVisible());
+    QCOMPARE(h.Find<QLabel>("FilterCount")->text(), QStringLiteral("0 / 1"));
+    QTest::keyClick(filter, Qt::Key_Escape);
+    QVERIFY(filter->text().isEmpty());
+    QVERIFY(!h.Find<QLabel>("AListEmptyHint")->isVisible());
+    QVERIFY(!h.Find<QLabel>("FilterCount")->isVisible());
+  }
+
+  void deleteAsksForMoreThanOneRowOnly() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("a", "x", "1", false) + RegisteredLine("b", "x", "2", false) +
+                                         RegisteredLine("c", "x", "3", false));
+    h.Start();
+    h.ClickTab(1);
+    QTableView* view = h.View(ListId::AList);
+    view->setFocus();
+    h.ClickRow(ListId::AList, 0);
+    h.ClickRow(ListId::AList, 1, Qt::ShiftModifier);
+    h.answer = false;
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(h.boxes.size(), std::size_t(1));
+    QCOMPARE(h.boxes.back().kind, app::BoxKind::YesNo);
+    QCOMPARE(h.boxes.back().text, U("選択した 2 曲を登録済みリストから削除しますか？"));
+    QCOMPARE(h.Titles(ListId::AList), QStringList({"a", "b", "c"}));
+    h.answer = true;
+    QTest::keyClick(view, Qt::Key_Delete);
+    QCOMPARE(h.Titles(ListId::AList), QStringList({"c"}));
+    QCOMPARE(h.StatusText(), U("2 曲を登録済みリストから削除しました"));
+    h.ClickRow(ListId::AList, 0);
+    QTest::keyClick(view, Qt::Key_Delete);  // one row: no question
+    QCOMPARE(h.boxes.size(), std::size_t(2));
+    QVERIFY(h.Titles(ListId::AList).isEmpty());
+  }
+
+  void theFilterFindsHalfWidthFromFullWidthAndCounts() {
+    Harness h;
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("Best Song", "x", "1") + PlayerLine("Other", "The BEST", "2") +
+                                             PlayerLine("Else", "y", "3") + PlayerLine("ｶﾞｸ", "y", "4"));
+    h.Start();
+    auto* filter = h.Find<QLineEdit>("Filter");
+    QInputMethodEvent typed;
+    typed.setCommitString(U("ｂｅｓｔ"));
+    QApplication::sendEvent(filter, &typed);
+    QCOMPARE(h.Titles(ListId::MList), QStringList({"Best Song", "Other"}));
+    QCOMPARE(h.Find<QLabel>("FilterCount")->text(), QStringLiteral("2 / 4"));
+    QVERIFY(h.Find<QLabel>("FilterCount")->isVisible());
+    filter->setText(U("ガク"));
+    QCOMPARE(h.Titles(ListId::MList), QStringList({U("ｶﾞｸ")}));
+  }
+
+  // The permanent count follows add, tick (box, Space, tick-all) and remove; each command
+  // ends with a status line.
+  void theStatusCountFollowsEveryChange() {
+    Harness h;
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("a", "x", "1") + PlayerLine("b", "x", "2") + PlayerLine("c", "x", "3"));
+    h.Start();
+    auto count = [&h] { return h.Find<QLabel>("CountPanel")->text(); };
+    QCOMPARE(count(), U("3 曲 / 登録 0 曲 / チェック 0 曲"));
+    h.ClickRow(ListId::MList, 0);
+    h.ClickRow(ListId::MList, 1, Qt::ShiftModifier);
+    h.Click("ToolButton5");
+    QCOMPARE(count(), U("3 曲 / 登録 2 曲 / チェック 0 曲"));
+    QCOMPARE(h.StatusText(), U("2 曲を登録しました"));
+    h.ClickTab(1);
+    h.ClickCheckBox(ListId::AList, 0);
+    QCOMPARE(count(), U("3 曲 / 登録 2 曲 / チェック 1 曲"));
+    QTableView* view = h.View(ListId::AList);
+    view->setFocus();
+    h.ClickRow(ListId::AList, 1);
+    QTest::keyClick(view, Qt::Key_Space);
+    QCOMPARE(count(), U("3 曲 / 登録 2 曲 / チェック 2 曲"));
+    QTest::keyClick(view, Qt::Key_Space);
+    QCOMPARE(count(), U("3 曲 / 登録 2 曲 / チェック 1 曲"));
+    h.PopupKey(ListId::AList, 0, Qt::Key_A);  // tick all
+    QCOMPARE(count(), U("3 曲 / 登録 2 曲 / チェック 2 曲"));
+    QCOMPARE(h.StatusText(), U("2 曲にチェックしました"));
+    h.ClickRow(ListId::AList, 0);
+    h.Click("ToolButton6");
+    QCOMPARE(count(), U("3 曲 / 登録 1 曲 / チェック 1 曲"));
+    QCOMPARE(h.StatusText(), U("1 曲を登録済みリストから削除しました"));
+  }
+
+  // Rows added at the end are out of the order the header showed; a reload too.
+  void theSortIndicatorGoesWhenTheOrderDoes() {
+    Harness h;
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("b", "x", "1") + PlayerLine("a", "x", "2"));
+    h.WriteDataFile("MusicList.lst", RegisteredLine("z", "x", "1", false) + RegisteredLine("y", "x", "2", false));
+    h.Start();
+    h.ClickTab(1);
+    h.window->MListColumnClick(ListId::AList, 0);
+    QHeaderView* header = h.View(ListId::AList)->horizontalHeader();
+    QCOMPARE(header->sortIndicatorSection(), 0);
+    h.ClickTab(0);
+    h.ClickRow(ListId::MList, 0);
+    h.Click("ToolButton5");
+    QCOMPARE(header->sortIndicatorSection(), -1);
+    // A later unsorted click (a column the library leaves alone) does not bring the old one back.
+    h.window->MListColumnClick(ListId::AList, 99);
+    QCOMPARE(header->sortIndicatorSection(), -1);
+  }
+
+  // The opening-line column follows a save in the editor at once.
+  void theOpeningLineFollowsTheEditor() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("One", "A", "1", false) + RegisteredLine("Two", "A", "2", false));
+    h.Start();
+    h.ClickTab(1);
+    h.DoubleClickRow(ListId::AList, 1);
+    WAIT_UNTIL(h.edit->isVisible());
+    h.edit->Memo->setPlainText(U("新しい一行目\n二行目"));
+    QTest::mouseClick(h.edit->ToolBar1->findChild<QToolButton*>("ToolButton3"), Qt::LeftButton);
+    QVERIFY(!h.edit->isVisible());
+    QCOMPARE(h.Cell(ListId::AList, 1, 6), U("新しい一行目"));
+    QCOMPARE(h.Cell(ListId::AList, 0, 6), QString());
+  }
+
+  // An LRC file dropped on a row opens the editor for that song with the lyrics alone, as
+  // changed text that only Save writes; other files and drops beside the rows are refused.
+  void anLrcDropOnARowStripsTheTimeTags() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("One", "A", "1", false) + RegisteredLine("Two", "A", "2", false));
+    h.Start();
+    h.ClickTab(1);
+    const std::string lrc = h.data.File("two.lrc");
+    testing_support::WriteBytes(lrc, "\xEF\xBB\xBF[ti:Two]\n[ar:X]\n[00:01.00]\xE6\xA1\x9C\xE3\x81\xAE\n[00:02.50][00:09.00]la la\n");
+    QTableView* view = h.View(ListId::AList);
+    auto drop = [&](const std::string& file, const QPoint& at) {
+      QMimeData data;
+      data.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+      QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(view->viewport(), &enter);
+      QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+      QApplication::sendEvent(view->viewport(), &dropped);
+      return enter.isAccepted();
+    };
+    const QPoint rowTwo = view->visualRect(view->model()->index(1, 1)).center();
+    const std::string mp3 = h.data.File("song.mp3");
+    testing_support::WriteBytes(mp3, "ID3");
+    QVERIFY(!drop(mp3, rowTwo));
+    QVERIFY(!drop(lrc, QPoint(5, view->viewport()->height() - 3)));  // below the rows
+    QTest::qWait(20);
+    QVERIFY(!h.edit->isVisible());
+    QVERIFY(drop(lrc, rowTwo));
+    WAIT_UNTIL(h.edit->isVisible());
+    QVERIFY(h.edit->windowTitle().startsWith(U("Two")));
+    QCOMPARE(h.edit->Memo->toPlainText(), U("桜の\nla la\n"));
+    QVERIFY(h.edit->Memo->document()->isModified());
+    QVERIFY(!std::filesystem::exists(h.DataFile("Two-A.txt")));
+  }
+
+  // The registered list's pop-up edits and imports as the song list's does.
+  void theRegisteredPopupEditsAndImports() {
+    Harness h;
+    AddFourSongs(h);
+    h.PlugIn();
+    h.Start();
+    h.Click("ToolButton1");
+    h.Click("ToolButton3");
+    h.ClickRow(ListId::MList, RowOf(h, ListId::MList, "さくら"));
+    h.Click("ToolButton5");
+    h.ClickTab(1);
+    h.ClickRow(ListId::AList, 0);
+    h.boxes.clear();
+    h.PopupKey(ListId::AList, 0, Qt::Key_L);
+    QCOMPARE(h.BoxTexts(), QStringList({U("歌詞を保存しました。")}));
+    QCOMPARE(testing_support::ReadBytes(h.DataFile("さくら-春.txt")),
+             platform::Utf8ToCp932("さくら さくら\r\nやよいの空は\r\n"));
+    QCOMPARE(h.Cell(ListId::AList, 0, 6), U("さくら さくら"));
+    QCOMPARE(h.StatusText(), U("「さくら」の歌詞の取り込みを終えました"));
+    h.PopupKey(ListId::AList, 0, Qt::Key_W);
+    WAIT_UNTIL(h.edit->isVisible());
+    QCOMPARE(h.edit->Memo->toPlainText(), U("さくら さくら\nやよいの空は\n"));
+  }
+
+  // A scan has a stop button beside the progress bar and ends with a count.
+  void theScanShowsItsProgressAndEndsWithACount() {
+    Harness h;
+    for (int folder = 0; folder < 6; ++folder)
+      for (int song = 0; song < 3; ++song)
+        h.AddSong("F0" + std::to_string(folder) + "/s" + std::to_string(song) + ".mp3",
+                  {"t" + std::to_string(folder) + std::to_string(song), "a", "x", "1", "", "", ""});
+    h.PlugIn();
+    h.Start();
+    h.Click("ToolButton1");
+    bool stopShown = false;
+    QTimer::singleShot(0, [&h, &stopShown] {
+      auto* stop = h.Find<QToolButton>("StopButton");
+      stopShown = stop->isVisible() && h.Find<QLabel>("ScanPanel")->isVisible();
+      QTest::mouseClick(stop, Qt::LeftButton);
+    });
+    h.Action("M1")->trigger();
+    QVERIFY(stopShown);
+    QVERIFY(!h.Find<QToolButton>("StopButton")->isVisible());
+    QCOMPARE(h.StatusText(), U("中断しました（%1 曲）").arg(h.window->State().MList.size()));
+    h.Action("M1")->trigger();
+    QCOMPARE(h.StatusText(), U("18 曲を読み込みました"));
+  }
+
+  void theStatusComesBackAfterAFailure() {
+    Harness h;
+    h.WriteDataFile("MusicList.lst", RegisteredLine("a", "x", "1", true));
+    h.Start();
+    h.window->State().Connected = true;
+    h.window->State().DriveRoot = h.data.File("gone") + "/";
+    h.window->Feedback().SetStatus(platform::Sjis("前の文"));
+    h.Click("ToolButton2");
+    QVERIFY(!h.boxes.empty());
+    QCOMPARE(h.StatusText(), U("前の文"));
+  }
+
+  // The current row of the focused list is framed in the palette's highlight colour.
+  void theFocusedRowIsFramed() {
+    Harness h;
+    h.WriteDataFile("iPodMusicList.lst", PlayerLine("a", "x", "1") + PlayerLine("b", "x", "2"));
+    h.Start();
+    QVERIFY(QTest::qWaitForWindowActive(h.window.get()));
+    QTableView* view = h.View(ListId::MList);
+    view->setFocus();
+    view->selectionModel()->clearSelection();
+    view->selectionModel()->setCurrentIndex(view->model()->index(1, 0), QItemSelectionModel::NoUpdate);
+    QTRY_VERIFY(view->hasFocus());
+    const QImage image = view->viewport()->grab().toImage();
+    const QColor frame = view->palette().color(QPalette::Active, QPalette::Highlight);
+    const QRect current = view->visualRect(view->model()->index(1, 2));
+    const QRect other = view->visualRect(view->model()->index(0, 2));
+    const qreal ratio = image.devicePixelRatio();
+    auto pixel = [&](int x, int y) { return image.pixelColor(QPoint(x, y) * ratio); };
+    QCOMPARE(pixel(current.center().x(), current.top()), frame);
+    QCOMPARE(pixel(current.center().x(), current.bottom()), frame);
+    QVERIFY(pixel(other.center().x(), other.top() + 1) != frame);
+    view->clearFocus();
+    QTRY_VERIFY(!view->hasFocus());
+    QVERIFY(view->viewport()->grab().toImage().pixelColor(QPoint(current.center().x(), current.top()) * ratio) != frame);
   }
 };
 

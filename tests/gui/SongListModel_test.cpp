@@ -73,27 +73,29 @@ private slots:
     QCOMPARE(model.index(0, 0).data(Qt::CheckStateRole).toInt(), int(Qt::Checked));
   }
 
-  void filterMatchesTitleAlbumOrArtistIgnoringLetterCaseOnly() {
+  void filterMatchesTitleAlbumOrArtistIgnoringCaseAndWidth() {
     SongList rows = {Row("Sakura", "Haru"), Row("夏", "SAKURA best"), Row("x", "y", "sakuraband"),
-                     Row("Ｓａｋｕｒａ", "y"), Row("さくら", "y"), Row("ab", "c")};
+                     Row("Ｓａｋｕｒａ", "y"), Row("さくら", "y"), Row("ab", "c"), Row("ｶﾞｸｾｲ", "y")};
     SongListModel model(rows, Headers(6));
     model.SetFilter("sAkUrA");
-    QCOMPARE(ShownTitles(model), QStringList({"Sakura", QString::fromUtf8("夏"), "x"}));
-    QCOMPARE(model.ShownRows(), (std::vector<std::size_t>{0, 1, 2}));
-    model.SetFilter(QString::fromUtf8("ｓａｋｕｒａ"));  // full-width folds to full-width only
-    QCOMPARE(ShownTitles(model), QStringList({QString::fromUtf8("Ｓａｋｕｒａ")}));
-    QCOMPARE(model.FullRow(0), std::size_t(3));
-    QCOMPARE(model.ShownRow(3), 0);
+    QCOMPARE(ShownTitles(model), QStringList({"Sakura", QString::fromUtf8("夏"), "x", QString::fromUtf8("Ｓａｋｕｒａ")}));
+    QCOMPARE(model.ShownRows(), (std::vector<std::size_t>{0, 1, 2, 3}));
+    model.SetFilter(QString::fromUtf8("ｂｅｓｔ"));  // full-width finds half-width
+    QCOMPARE(ShownTitles(model), QStringList({QString::fromUtf8("夏")}));
+    QCOMPARE(model.FullRow(0), std::size_t(1));
+    QCOMPARE(model.ShownRow(1), 0);
     QCOMPARE(model.ShownRow(0), -1);
-    model.SetFilter(QString::fromUtf8("さく"));
+    model.SetFilter(QString::fromUtf8("さく"));  // hiragana stays apart from katakana
     QCOMPARE(ShownTitles(model), QStringList({QString::fromUtf8("さくら")}));
+    model.SetFilter(QString::fromUtf8("ガクセ"));  // half-width kana with sound marks
+    QCOMPARE(ShownTitles(model), QStringList({QString::fromUtf8("ｶﾞｸｾｲ")}));
     model.SetFilter("bc");  // title "ab" and album "c" are separate fields
     QCOMPARE(model.rowCount(), 0);
     model.SetFilter("");
     QVERIFY(!model.Filtered());
-    QCOMPARE(model.rowCount(), 6);
+    QCOMPARE(model.rowCount(), 7);
     QCOMPARE(model.FullRow(5), std::size_t(5));
-    QCOMPARE(model.ShownRows().size(), std::size_t(6));
+    QCOMPARE(model.ShownRows().size(), std::size_t(7));
   }
 
   void checkMarksThroughAFilterReachTheRightRow() {

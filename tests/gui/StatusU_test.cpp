@@ -36,6 +36,7 @@ library::TMusicData Song() {
   song.Genre = "J-Pop";
   song.Year = "2004";
   song.Rate = "128";
+  song.FileName = platform::Sjis("/media/ipod/iPod_Control/Music/F00/桜.mp3");
   song.Comment = platform::Sjis("一行目\r\n二行目");
   song.Lyrics = platform::Sjis("さくら\r\nさくら\r\n");
   return song;
@@ -61,10 +62,10 @@ private slots:
     QVERIFY(dialog.Memo1->toPlainText().isEmpty());
     QVERIFY(dialog.Memo2->toPlainText().isEmpty());
     QCOMPARE(Value(dialog, "Label19"),
-             U("曲の詳細情報の設定はiTunes等で行ってください。\nまた、歌詞の編集はリストをダブルクリックして編集してください。"));
+             U("タグは音楽管理ソフトで編集してください。\nまた、歌詞の編集はリストをダブルクリックして編集してください。"));
     QCOMPARE(dialog.Button1->text(), U("閉じる"));
     QCOMPARE(dialog.Button1->objectName(), QStringLiteral("Button1"));
-    for (const char* caption : {"タイトル", "アルバム", "アーティスト", "トラック", "再生時間", "ジャンル", "Year", "レート", "コメント", "歌詞"}) {
+    for (const char* caption : {"タイトル", "アルバム", "アーティスト", "トラック", "再生時間", "ジャンル", "Year", "レート", "ファイル", "コメント", "歌詞"}) {
       bool found = false;
       for (QLabel* label : dialog.findChildren<QLabel*>()) found |= label->text() == U(caption);
       QVERIFY2(found, caption);
@@ -81,14 +82,19 @@ private slots:
     QCOMPARE(Value(dialog, "Label7"), QStringLiteral("04:05"));
     QCOMPARE(Value(dialog, "Label11"), QStringLiteral("J-Pop"));
     QCOMPARE(Value(dialog, "Label14"), QStringLiteral("2004"));
-    QCOMPARE(Value(dialog, "Label12"), QStringLiteral("128"));
+    QCOMPARE(Value(dialog, "Label12"), QStringLiteral("128 kbps"));
+    QCOMPARE(Value(dialog, "PathLabel"), U("/media/ipod/iPod_Control/Music/F00/桜.mp3"));
     QCOMPARE(dialog.Memo1->toPlainText(), U("一行目\n二行目"));
     QCOMPARE(dialog.Memo2->toPlainText(), U("さくら\nさくら\n"));
     // An empty genre and rate (the scan never fills them) empty the labels.
     dialog.Fill(library::TMusicData{});
     QCOMPARE(Value(dialog, "Label11"), QString());
     QCOMPARE(Value(dialog, "Label12"), QString());
+    QCOMPARE(Value(dialog, "PathLabel"), QString());
     QVERIFY(dialog.Memo2->toPlainText().isEmpty());
+    // Only a number gets the unit.
+    for (const char* rate : {"", "VBR", "12a"}) QCOMPARE(app::RateText(U(rate)), U(rate));
+    QCOMPARE(app::RateText(QStringLiteral("64")), QStringLiteral("64 kbps"));
   }
 
   void tagTextIsNeverTakenAsMarkup() {
