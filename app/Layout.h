@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Sizes and places for the windows: the first start's size worked out from the font, the
 // column widths that show typical titles in full, and a window centred over another.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's keyboard: tab switching, the list keys (Enter, Delete, Space, the menu
 // keys), the filter's keys and the shortcuts the menus show; the lyrics items of both
 // pop-up menus; text files dropped on a row.

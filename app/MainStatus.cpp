@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's status bar beyond the status text: the permanent song count, the scan's
 // progress and stop button, one status line after each command; the filter's count and the
 // lists' empty hints; the sort indicator and the opening lines kept true.

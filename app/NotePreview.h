@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The note preview: a registered song's page, or its parts one after another, as the player's
 // note reader shows it: markup removed, links underlined, and a line where the reader stops

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Draws the cells of a list and a frame in the palette's highlight colour around the whole
 // current row while the list has the focus, so that the keyboard's place is plain to see

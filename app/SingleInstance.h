@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The application holds its data folder's lock for its whole run; a second instance on the
 // same folder says so and brings nothing up.

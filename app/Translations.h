@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Qt's own texts (standard buttons, the file dialog, the text fields' context menus) in
 // Japanese: the program's interface is Japanese whatever the locale.

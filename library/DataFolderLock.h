@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // One writer per data folder. Every process that reads, changes and writes the list or
 // lyrics files holds this lock meanwhile: the application for its whole run, lyrimate-cli

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Lyrics taken from an LRC file: the time tags and the ID tags at its top removed.
 #include <string>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Lyrics taken from songs' tags into their lyrics files without destroying what the user
 // wrote: before a file whose lyrics differ from the tag's is replaced, it is kept in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The lyrics files of MusicDatas, from one listing of the folder per command. A song's
 // lyrics file is found by the song key's letter-case rule: the exact name first, then a name

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A note as the player's note reader shows it: markup removed, link texts marked, and the
 // text beyond the 4,096 bytes the reader shows marked as cut off.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Names of the pages and album folders of one export, distinct in every folder of Notes/
 // when letter case is ignored (the player's disk does not tell "Love" from "LOVE").

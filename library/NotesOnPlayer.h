@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The Notes folder of the player an export started with. The player's root is opened once;
 // every folder and page is reached relative to it, so pages never land anywhere else when

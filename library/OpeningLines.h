@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Keeps the registered list's opening-line column true after lyrics were written, without
 // waiting for the next list save or export.

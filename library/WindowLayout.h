@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // The windows' remembered layout, kept in section "Layout" of the settings file beside the
 // program's four settings: the main window's geometry and state, each list's column widths

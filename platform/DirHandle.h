@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An opened folder, and files and folders reached relative to it (openat, mkdirat,
 // renameat, unlinkat). Once opened, a folder stays the same folder: a mount point that is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // An exclusive advisory lock (flock) on a file that also records the process id of its
 // holder, so that a process that finds it taken can say who holds it. The path is code

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the folder of real tagged files (see make-real-tags)."""
 import os
 import struct

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // AIFF and AIFF-C files: the "FORM" container's common chunk (channels, sample frames,
 // sample size, sample rate), the song's values from an "ID3 " chunk as iTunes writes it, or

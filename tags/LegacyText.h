@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Text that a tag stores without naming its encoding (ID3v1 fields, ID3v2 frames flagged as
 // Latin-1). Japanese taggers write Shift_JIS there, iTunes and most others real Latin-1, a few

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // Vorbis comments, as Ogg Vorbis and FLAC files carry them: a vendor string, a count, then
 // length-prefixed "NAME=value" entries in UTF-8. One mapping of names to song values for

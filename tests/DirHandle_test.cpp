@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Folder handles and the program's temporary files: handle-relative writes that stay with
 // the folder opened, temporaries made through the descriptor mkstemp gave, and the clean-up
 // of temporaries that removes only abandoned ones of our own pattern.

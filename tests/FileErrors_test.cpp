@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // File errors: the Japanese reasons a user meets, the fallback for the rest, the log line,
 // and the two throwing helpers on real folders.
 #include "library/FileErrors.h"
@@ -37,17 +38,17 @@ TEST(SystemReason, OtherReasonsKeepTheSystemText) {
 }
 
 TEST(FileError, NamesWhatThePathAndTheJapaneseReasonAndLogsTheEnglishOne) {
-  // A path whose second byte is a trail byte 0x5C stays byte for byte.
-  const std::string path = "/media/IPOD/\x95\x5C.txt";
+  // A system path whose name is shown in code page 932 with its trail byte 0x5C intact.
+  const std::string path = "/media/IPOD/" + platform::Cp932ToUtf8("\x95\x5C") + ".txt";
   testing::internal::CaptureStderr();
   const std::string message = Message("ファイルに書き込めません。", path, ENOSPC);
   const std::string log = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(message, platform::Sjis("ファイルに書き込めません。") + "\r\n" + path + "\r\n(" +
+  EXPECT_EQ(message, platform::Sjis("ファイルに書き込めません。") + "\r\n/media/IPOD/\x95\x5C.txt\r\n(" +
                          platform::Sjis("ディスクの空き容量が足りません") + ")");
   EXPECT_EQ(message.find(std::strerror(ENOSPC)), std::string::npos);
   EXPECT_TRUE(log.starts_with(std::string(program_invocation_short_name) + ": ")) << log;
   EXPECT_NE(log.find(std::strerror(ENOSPC)), std::string::npos);
-  EXPECT_NE(log.find("/media/IPOD/" + platform::Cp932ToUtf8("\x95\x5C") + ".txt"), std::string::npos);
+  EXPECT_NE(log.find(path), std::string::npos);
 }
 
 TEST(FileError, WithoutAReasonNothingIsAddedOrLogged) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 // A second process that holds the data folder's lock: a real fork, so the lock is held by
 // another process exactly as a second lyrimate or lyrimate-cli would hold it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Imports never destroy hand-written lyrics: a differing file is moved to MusicDatas/Backup/
 // first, by the one-row import (after asking), get-all-lyrics and the scan's import.
 #include "library/LyricsImport.h"
@@ -173,7 +174,8 @@ TEST_F(Importing, Latin1TagTextThatIsNotShiftJisNamesAFileAndNeverFails) {
     WriteBytes((Player() / "iPod_Control" / "Music" / "F00" / name).string(), file.str());
   }
   library::GetAllLyrics(state, ui, false);
-  EXPECT_EQ(Get("Intro-Caf_ del Mar.txt"), "Caf\xE9 lyrics\r\n");
+  // The reader takes such text as Windows-1252; "é" has no code page 932 form and becomes "?".
+  EXPECT_EQ(Get("Intro-Caf_ del Mar.txt"), "Caf? lyrics\r\n");
   EXPECT_EQ(Get("Caf__Bar-x.txt"), "y\r\n");
   std::size_t files = 0;
   for (const auto& entry : fs::directory_iterator(Data())) files += entry.is_regular_file() ? 1 : 0;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One identity for a song's lyrics: the lyrics file is found by the song key's letter-case
 // rule, by every command, from one listing of MusicDatas; only regular files are read.
 #include "library/LyricsIndex.h"

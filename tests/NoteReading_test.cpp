@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the note reader shows of a page: markup gone, links marked, the 4,096-byte cut.
 #include "library/NoteReading.h"
 

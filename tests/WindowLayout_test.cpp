@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The remembered layout in the settings file: a round trip, values that do not fit, and the
 // settings and other sections left as they were.
 #include "library/WindowLayout.h"

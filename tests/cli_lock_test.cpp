@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // lyrimate-cli and the data folder's lock: a command waits for another writer, then gives
 // up naming it, and commands run side by side lose no update.
 #include <gtest/gtest.h>

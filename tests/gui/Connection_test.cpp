@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's connection to the player on an injected mount table: unrelated unmounts
 // leave it alone, the player's own removal ends it, and a player named with --player is
 // connected at start and wins over a detected one.

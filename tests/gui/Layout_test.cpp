@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The remembered layout: the first start's size and columns, everything the user arranged
 // surviving a restart over the same data folder, the editor's size, folder and placement.
 #include <QAbstractButton>

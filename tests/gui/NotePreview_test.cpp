@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The note preview: markup removed, links underlined, the reader's cut marked, parts in order.
 #include <QTest>
 #include <QTextBlock>

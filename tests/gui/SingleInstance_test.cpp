@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A second instance of the application on a data folder that another process holds says so
 // in an error box that names the holder, and gets no lock to run with.
 #include <QTest>

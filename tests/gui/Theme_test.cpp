@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The windows under a dark palette with the Fusion style: every toolbar icon stands out from
 // the window colour, and no widget, model or style sheet brings colours of its own.
 #include <QApplication>

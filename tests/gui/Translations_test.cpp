@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's own texts in Japanese: the standard buttons of the message boxes, the file dialog and
 // the text fields' context menu, once the translation is installed; a missing translation is
 // reported and changes nothing.
