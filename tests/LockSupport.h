@@ -68,7 +68,12 @@ public:
 
 private:
   void End(bool kill) {
-    if (kill && pid_ > 0) ::kill(pid_, SIGKILL);
+    if (kill && pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      // No byte to a child that may be gone already: the write would raise SIGPIPE here.
+      if (releaseFd_ >= 0) ::close(releaseFd_);
+      releaseFd_ = -1;
+    }
     LetGo();
     if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
     pid_ = -1;
