@@ -7,6 +7,7 @@
 #include "app/AppIcon.h"
 #include "app/Edit_Words.h"
 #include "app/Main.h"
+#include "app/QtText.h"
 #include "app/SettingU.h"
 #include "app/SingleInstance.h"
 #include "app/StatusU.h"
@@ -42,7 +43,7 @@ int main(int argc, char** argv) {
   app::MainWindow window(platform::AppDir());
   app::TEdit edit(window.State());
   app::TSetting setting(platform::AppDir(), &window);
-  app::TAbout about(&window, QString::fromStdString(platform::SystemPath(platform::AppDir())));
+  app::TAbout about(&window, app::FromSystemPath(platform::AppDir()));
   app::TStatus status(&window);
   window.SetWindows(&edit, &setting, &about, &status);
   QObject::connect(&window, &app::MainWindow::Closed, &application, &QApplication::quit, Qt::QueuedConnection);

@@ -106,7 +106,7 @@ void MainWindow::ShowScanProgress(bool running) {
   if (!running) return;
   // The folder being read is the one of the last song read.
   QString folder;
-  if (!state_.MList.empty()) folder = QFileInfo(FromCp932(state_.MList.back().sub[library::kPath])).dir().dirName();
+  if (!state_.MList.empty()) folder = QFileInfo(FromSystemPath(state_.MList.back().sub[library::kPath])).dir().dirName();
   scanPanel_->setText(folder.isEmpty() ? Ui("%1 曲").arg(state_.MList.size())
                                        : Ui("%1 曲（%2）").arg(state_.MList.size()).arg(folder));
 }

@@ -2,6 +2,7 @@
 #pragma once
 // The one crossing between the program's code page 932 text and Qt's QString, and the small
 // text and font helpers the windows share.
+#include <QFile>
 #include <QFont>
 #include <QString>
 #include <string>
@@ -21,6 +22,9 @@ inline std::string ToCp932(const QString& text) {
 }
 
 // A UTF-8 literal from the source as a QString (captions, messages).
+// A path as the system gave it (the data folder, the player's files), for showing.
+inline QString FromSystemPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+
 inline QString Ui(const char* utf8) { return QString::fromUtf8(utf8); }
 
 // Line breaks of any kind (CR LF, lone CR, lone LF) as "\n", the text controls' own form.

@@ -128,7 +128,7 @@ void TStatus::Fill(const library::TMusicData& song) {
   Label11->setText(FromCp932(song.Genre));
   Label14->setText(FromCp932(song.Year));
   Label12->setText(RateText(FromCp932(song.Rate)));
-  PathLabel->setText(FromCp932(song.FileName));
+  PathLabel->setText(FromSystemPath(song.FileName));
   Memo1->setPlainText(WithNewlines(FromCp932(song.Comment)));
   Memo2->setPlainText(WithNewlines(FromCp932(song.Lyrics)));
 }

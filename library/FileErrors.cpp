@@ -74,7 +74,7 @@ void ReplaceFileOrThrow(const std::string& path, const std::string& content) {
 }
 
 std::size_t RemoveDataFolderTemporaries(const std::string& appDir) {
-  const platform::DirHandle data = platform::DirHandle::Open(platform::SystemPath(appDir));
+  const platform::DirHandle data = platform::DirHandle::Open(appDir);
   return platform::RemoveTemporaries(data) + platform::RemoveTemporaries(data.Child("MusicDatas", false));
 }
 

@@ -29,12 +29,12 @@ void ListFiles(const platform::DirHandle& folder, const std::string& prefix, int
   std::vector<std::pair<std::u16string, platform::DirHandle::Entry>> sorted;
   sorted.reserve(entries.size());
   for (platform::DirHandle::Entry& entry : entries) {
-    const std::u16string key = platform::CaseFold(platform::ProgramPath(entry.name));
+    const std::u16string key = platform::CaseFold(platform::ProgramName(entry.name));
     sorted.emplace_back(key, std::move(entry));
   }
   std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
   for (const auto& [key, entry] : sorted) {
-    const std::string name = prefix + platform::ProgramPath(entry.name);
+    const std::string name = prefix + platform::ProgramName(entry.name);
     if (!entry.isDirectory)
       files.push_back(name);
     else if (depth > 0)
@@ -83,7 +83,7 @@ PagePlace PlaceOfPath(const std::string& path) {
 }  // namespace
 
 NotesOnPlayer::NotesOnPlayer(const std::string& root, Use use)
-    : root_(platform::WithTrailingSlash(root)), rootSystem_(platform::SystemPath(root_)) {
+    : root_(platform::WithTrailingSlash(root)), rootSystem_(root_) {
   errno = 0;
   rootFolder_ = platform::DirHandle::Open(rootSystem_);
   if (!rootFolder_.IsOpen()) throw FileError("iPodのフォルダを開けません。", root_, errno);

@@ -311,7 +311,7 @@ bool IsTemporaryName(const std::string& name) {
 }
 
 bool CreateTemporaryBeside(const std::string& path, File& file, std::string& temporaryPath) {
-  const std::string target = SystemPath(path);
+  const std::string target = path;
   std::string pattern = FolderOf(target) + TemporaryPrefix + "XXXXXX";
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) return false;
@@ -338,7 +338,7 @@ void DiscardTemporary(File& file, const std::string& temporaryPath) {
 bool CommitTemporary(File& file, const std::string& temporaryPath, const std::string& path,
                      Durability durability) {
   const bool written = durability == Durability::Unsynced || file.Sync();
-  if (written && std::rename(temporaryPath.c_str(), SystemPath(path).c_str()) == 0) {
+  if (written && std::rename(temporaryPath.c_str(), path.c_str()) == 0) {
     file.Close();
     return true;
   }

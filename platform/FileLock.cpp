@@ -70,7 +70,7 @@ FileLock::Outcome FileLock::Acquire(const std::string& path, std::chrono::millis
   Release();
   error_ = 0;
   bool writable = true;
-  const int fd = OpenLockFile(SystemPath(path), writable);
+  const int fd = OpenLockFile(path, writable);
   if (fd < 0) {
     error_ = errno;
     return error_ == EROFS ? Outcome::ReadOnly : Outcome::Failed;
@@ -111,7 +111,7 @@ void FileLock::Release() {
 }
 
 long FileLock::RecordedHolder(const std::string& path) {
-  const int fd = ::open(SystemPath(path).c_str(), O_RDONLY | kOpenFlags);
+  const int fd = ::open(path.c_str(), O_RDONLY | kOpenFlags);
   if (fd < 0) return 0;
   char buffer[24] = {};
   ssize_t got = -1;

@@ -28,13 +28,11 @@ std::string WithTrailingSlash(std::string path) {
   return path;
 }
 
-std::string SystemPath(const std::string& path) { return path; }
-
-std::string ProgramPath(const std::string& systemPath) { return systemPath; }
-
 std::string DisplayPath(const std::string& systemPath) { return Utf8ToCp932(systemPath); }
 
 std::string SystemName(const std::string& cp932Name) { return Cp932ToUtf8(cp932Name); }
+
+std::string ProgramName(const std::string& systemName) { return Utf8ToCp932(systemName); }
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
   struct stat info {};

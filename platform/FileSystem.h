@@ -34,13 +34,12 @@ bool RenameFile(const std::string& from, const std::string& to);
 bool LinkFile(const std::string& existing, const std::string& newPath);
 // The path with a "/" added when it does not end with one ("" gives "/").
 std::string WithTrailingSlash(std::string path);
-// Paths are kept in the system's form, so these give their argument unchanged; they remain
-// for code written when paths were code page 932.
-std::string SystemPath(const std::string& path);
-std::string ProgramPath(const std::string& systemPath);
 // A file or folder name built from tag text (code page 932) in the system's form, for use
 // relative to an opened folder or for joining to a system path.
 std::string SystemName(const std::string& cp932Name);
+// A name read from a folder in the code page 932 form of names built from tag text, for
+// comparing the two.
+std::string ProgramName(const std::string& systemName);
 // A system path as code page 932 text for a message or a window, for showing only: a
 // character the code page lacks is shown as "?"; the path itself is never built from it.
 std::string DisplayPath(const std::string& systemPath);

@@ -210,7 +210,7 @@ protected:
     tags.year = "2001";
     tags.comment = "コメント";
     tags.lyrics = "tag lyrics";
-    path = platform::ProgramPath(testing_support::AddSong(player.path(), "F00/song.mp3", tags));
+    path = testing_support::AddSong(player.path(), "F00/song.mp3", tags);
     state.AList = {Row("ソフト", "表"), Row("missing", "nowhere")};
     state.SongTable.Put(library::SongKey(state.AList[0]), path);
   }
@@ -244,7 +244,7 @@ TEST_F(Details, NeverWritesTheLyricsFileEvenDuringAnImport) {
   state.ImportLyrics = true;
   ASSERT_TRUE(library::ShowDetails(state, ListId::AList, {{0}}));
   EXPECT_TRUE(state.ImportLyrics);
-  EXPECT_FALSE(fs::exists(platform::SystemPath(library::LyricsFileName(state, Sjis("ソフト"), Sjis("表")))));
+  EXPECT_FALSE(fs::exists(library::LyricsFileName(state, Sjis("ソフト"), Sjis("表"))));
 }
 
 }  // namespace

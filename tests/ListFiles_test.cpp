@@ -81,7 +81,7 @@ protected:
   // Writes a lyrics file by the program's own naming rule (code page 932 title and album).
   void WriteLyrics(const std::string& title, const std::string& album, const std::string& bytes) {
     fs::create_directories(DataFolder());
-    WriteBytes(platform::SystemPath(library::LyricsFileName(state, title, album)), bytes);
+    WriteBytes(library::LyricsFileName(state, title, album), bytes);
   }
   std::size_t EntriesInDataFolder() const {
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(DataFolder()), fs::directory_iterator()));

@@ -55,7 +55,7 @@ protected:
   std::string DataFolder() const { return dir.File("data/MusicDatas"); }
   // The lyrics file of a song, by the program's naming rule (code page 932 in), as a system path.
   std::string LyricsFile(const std::string& title, const std::string& album) const {
-    return platform::SystemPath(library::LyricsFileName(state, title, album));
+    return library::LyricsFileName(state, title, album);
   }
   void WriteLyrics(const std::string& title, const std::string& album, const std::string& bytes) {
     fs::create_directories(DataFolder());

@@ -432,15 +432,15 @@ TEST_F(Scan, ImportingWritesTheLyricsThatAreNotBlank) {
   const std::string blankFile = library::LyricsFileName(state, Sjis("空"), "X");
 
   ScanMusic(state, ui, MusicFolder());
-  EXPECT_FALSE(fs::exists(platform::SystemPath(lyricsFile)));
+  EXPECT_FALSE(fs::exists(lyricsFile));
 
   state.ImportLyrics = true;
   TMusicData record;
   library::ReadSong(state, withLyrics, record);
   EXPECT_EQ(record.Lyrics, Sjis("一行目\r\n二行目"));
-  EXPECT_EQ(testing_support::ReadBytes(platform::SystemPath(lyricsFile)), Sjis("一行目\r\n二行目\r\n"));
+  EXPECT_EQ(testing_support::ReadBytes(lyricsFile), Sjis("一行目\r\n二行目\r\n"));
   library::ReadSong(state, blank, record);
-  EXPECT_FALSE(fs::exists(platform::SystemPath(blankFile)));
+  EXPECT_FALSE(fs::exists(blankFile));
 }
 
 TEST_F(Scan, ALyricsFileThatCannotBeWrittenEndsTheScanWithTheRowsSoFar) {

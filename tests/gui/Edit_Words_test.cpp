@@ -148,7 +148,7 @@ private slots:
     library::SongRow row;
     row.caption = "A/B";
     row.sub[library::kAlbum] = "C";
-    row.sub[library::kPath] = platform::ProgramPath(song);
+    row.sub[library::kPath] = song;
     state_->MList.push_back(row);
     state_->SongTable.Put(library::SongKey(row), row.sub[library::kPath]);
 

@@ -36,7 +36,7 @@ library::TMusicData Song() {
   song.Genre = "J-Pop";
   song.Year = "2004";
   song.Rate = "128";
-  song.FileName = platform::Sjis("/media/ipod/iPod_Control/Music/F00/桜.mp3");
+  song.FileName = "/media/ipod/iPod_Control/Music/F00/桜.mp3";  // a system path, as the scan gives it
   song.Comment = platform::Sjis("一行目\r\n二行目");
   song.Lyrics = platform::Sjis("さくら\r\nさくら\r\n");
   return song;
@@ -165,7 +165,7 @@ private slots:
     library::SongRow row;
     row.caption = platform::Sjis("桜の歌");
     row.sub[library::kAlbum] = platform::Sjis("春夏秋冬");
-    row.sub[library::kPath] = platform::ProgramPath(path);
+    row.sub[library::kPath] = path;
     state.AList.push_back(row);
     state.SongTable.Put(library::SongKey(row), row.sub[library::kPath]);
 
