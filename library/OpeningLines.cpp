@@ -2,6 +2,7 @@
 #include "library/OpeningLines.h"
 
 #include "library/LyricsFiles.h"
+#include "library/LyricsIndex.h"
 
 namespace library {
 
@@ -18,9 +19,10 @@ bool SetOpeningLine(SongRow& row, std::string line) {
 std::size_t RefreshOpeningLines(MainState& state, const std::string& lyricsPath) {
   if (lyricsPath.empty()) return 0;
   const std::string line = OpeningLine(lyricsPath);
+  const LyricsIndex lyrics(state);
   std::size_t changed = 0;
   for (SongRow& row : state.AList)
-    if (LyricsFileName(state, row.caption, row.sub[kAlbum]) == lyricsPath && SetOpeningLine(row, line)) ++changed;
+    if (FindLyricsFile(lyrics, row.caption, row.sub[kAlbum]) == lyricsPath && SetOpeningLine(row, line)) ++changed;
   return changed;
 }
 
@@ -28,13 +30,14 @@ std::size_t RefreshOpeningLinesOfRow(MainState& state, ListId list, const ListSe
   const SongList& rows = state.List(list);
   if (selection.Empty() || selection.Current() >= rows.size()) return 0;
   const SongRow& row = rows[selection.Current()];
-  return RefreshOpeningLines(state, LyricsFileName(state, row.caption, row.sub[kAlbum]));
+  return RefreshOpeningLines(state, FindLyricsFile(LyricsIndex(state), row.caption, row.sub[kAlbum]));
 }
 
 std::size_t RefreshAllOpeningLines(MainState& state) {
+  const LyricsIndex lyrics(state);
   std::size_t changed = 0;
   for (SongRow& row : state.AList)
-    if (SetOpeningLine(row, OpeningLine(LyricsFileName(state, row.caption, row.sub[kAlbum])))) ++changed;
+    if (SetOpeningLine(row, OpeningLineOf(lyrics, row.caption, row.sub[kAlbum]))) ++changed;
   return changed;
 }
 

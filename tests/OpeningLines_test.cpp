@@ -63,4 +63,21 @@ TEST_F(OpeningLines, AllRowsAndAFileThatIsGoneOrEmpty) {
   EXPECT_EQ(Opening(2), "la");
 }
 
+// A file found under another letter case is the rows' file too, as for every lookup of lyrics.
+TEST_F(OpeningLines, AFileInAnotherLetterCaseIsTheRowsFile) {
+  state.AList = {Row("Love", "Best", "old"), Row("LOVE", "BEST", "")};
+  const std::string file = Lyrics(Row("love", "best"));
+  library::WriteLyricsFile(file, "la la\r\n");
+  EXPECT_EQ(library::RefreshOpeningLines(state, file), 2u);
+  EXPECT_EQ(Opening(0), "la la");
+  EXPECT_EQ(Opening(1), "la la");
+
+  state.AList = {Row("Love", "Best", "old")};
+  EXPECT_EQ(library::RefreshAllOpeningLines(state), 1u);
+  EXPECT_EQ(Opening(0), "la la");
+  state.MList = {Row("LOVE", "best")};
+  state.AList[0].sub[library::kOpeningLine] = "old";
+  EXPECT_EQ(library::RefreshOpeningLinesOfRow(state, ListId::MList, {{0}}), 1u);
+}
+
 }  // namespace
