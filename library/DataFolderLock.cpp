@@ -9,12 +9,18 @@
 
 namespace library {
 
-std::string LockFilePath(const std::string& appDir) { return platform::WithTrailingSlash(appDir) + "Lyrimate.lock"; }
+namespace {
 
+// The message when another process keeps the data folder: names it and the holder's
+// process id (holder 0: not known). Code page 932.
 std::string DataFolderBusyText(const std::string& appDir, long holder) {
   const std::string who = holder > 0 ? "別の Lyrimate（プロセス ID " + std::to_string(holder) + "）" : "別の Lyrimate";
-  return platform::Sjis("データフォルダは" + who + "が使用中です。") + "\r\n" + appDir;
+  return platform::Sjis("データフォルダは" + who + "が使用中です。") + "\r\n" + platform::DisplayPath(appDir);
 }
+
+}  // namespace
+
+std::string LockFilePath(const std::string& appDir) { return platform::WithTrailingSlash(appDir) + "Lyrimate.lock"; }
 
 DataFolderLock::DataFolderLock(const std::string& appDir, std::chrono::milliseconds wait) {
   errno = 0;

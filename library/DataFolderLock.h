@@ -16,14 +16,10 @@ inline constexpr std::chrono::milliseconds kCommandLockWait{10000};
 
 // AppDir + "Lyrimate.lock".
 std::string LockFilePath(const std::string& appDir);
-// The message when another process keeps the data folder: names it and the holder's
-// process id (holder 0: not known). Code page 932.
-std::string DataFolderBusyText(const std::string& appDir, long holder);
-
 class DataFolderLock {
 public:
   // Creates appDir when missing and takes its lock, waiting up to wait for another holder.
-  // Throws platform::Error with DataFolderBusyText when the wait ends with the lock still
+  // Throws platform::Error naming the folder and the holder's process id when the wait ends with the lock still
   // taken, and a file error naming the lock file when it cannot be taken at all. On a
   // read-only file system, where nothing can be written, it goes on without a lock.
   DataFolderLock(const std::string& appDir, std::chrono::milliseconds wait);

@@ -80,24 +80,25 @@ PagePlace PlaceOfPath(const std::string& path) {
   return PagePlace{path.substr(0, slash), path.substr(slash + 1)};
 }
 
+// The hash kept of each page written (64-bit FNV-1a).
+std::uint64_t PageHash(const std::string& content) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (unsigned char byte : content) hash = (hash ^ byte) * 1099511628211ull;
+  return hash;
+}
+
 }  // namespace
 
 NotesOnPlayer::NotesOnPlayer(const std::string& root, Use use)
-    : root_(platform::WithTrailingSlash(root)), rootSystem_(root_) {
+    : root_(platform::WithTrailingSlash(root)) {
   errno = 0;
-  rootFolder_ = platform::DirHandle::Open(rootSystem_);
+  rootFolder_ = platform::DirHandle::Open(root_);
   if (!rootFolder_.IsOpen()) throw FileError("iPodのフォルダを開けません。", root_, errno);
   notes_ = rootFolder_.Child("Notes", false);
   const platform::DirHandle own = rootFolder_.Child(kOwnFolder, false);
   temporaries_ = own.Child(kTemporaryFolder, false);
   if (use == Use::Write) platform::RemoveTemporaries(temporaries_);
   LoadRecord();
-}
-
-std::uint64_t PageHash(const std::string& content) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (unsigned char byte : content) hash = (hash ^ byte) * 1099511628211ull;
-  return hash;
 }
 
 void NotesOnPlayer::LoadRecord() {
@@ -265,7 +266,7 @@ void NotesOnPlayer::TrySync() const {
 }
 
 void NotesOnPlayer::CheckStillMounted() const {
-  if (!rootFolder_.IsAt(rootSystem_))
+  if (!rootFolder_.IsAt(root_))
     throw FileError("書き込みの途中で iPod が取り外されました。ノートは書き込まれていない可能性があります。", root_,
                     ENODEV);
 }

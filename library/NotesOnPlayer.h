@@ -67,7 +67,6 @@ private:
   platform::Error Failure(const PagePlace& place, int reason) const;
 
   std::string root_;
-  std::string rootSystem_;
   platform::DirHandle rootFolder_;
   platform::DirHandle notes_;
   platform::DirHandle temporaries_;
@@ -91,7 +90,5 @@ private:
 inline constexpr const char* kOwnFolder = ".lyrimate";
 inline constexpr const char* kTemporaryFolder = "tmp";
 inline constexpr const char* kRecordFile = "notes.lst";
-// The hash kept of each page written (64-bit FNV-1a).
-std::uint64_t PageHash(const std::string& content);
 
 }  // namespace library
