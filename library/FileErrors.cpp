@@ -69,8 +69,12 @@ void EnsureFolder(const std::string& folder) {
 }
 
 void ReplaceFileOrThrow(const std::string& path, const std::string& content) {
+  ReplaceFileOrThrow(path, std::span(&content, 1));
+}
+
+void ReplaceFileOrThrow(const std::string& path, std::span<const std::string> pieces) {
   errno = 0;
-  if (!platform::ReplaceFileContent(path, content)) throw FileError("ファイルに書き込めません。", path, errno);
+  if (!platform::ReplaceFileContent(path, pieces)) throw FileError("ファイルに書き込めません。", path, errno);
 }
 
 std::size_t RemoveDataFolderTemporaries(const std::string& appDir) {

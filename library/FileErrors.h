@@ -4,6 +4,7 @@
 // system's reason.
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "platform/Error.h"
@@ -35,6 +36,8 @@ platform::Error NotRegularFileError(const std::string& path);
 void EnsureFolder(const std::string& folder);
 // Replaces the whole file atomically; throws FileError when it cannot.
 void ReplaceFileOrThrow(const std::string& path, const std::string& content);
+// The same with the content given as pieces, written one after the other.
+void ReplaceFileOrThrow(const std::string& path, std::span<const std::string> pieces);
 
 // Removes the temporary files an interrupted write left in the data folder and in its
 // MusicDatas folder (only names of the program's temporary pattern that no write holds).

@@ -59,23 +59,47 @@ std::optional<std::string> ReadLyricsFile(const std::string& path) {
   return JoinLinesCrLf(*content);
 }
 
-std::string OpeningLine(const std::string& path) {
-  // The start of the file holds the first line nearly always; the whole file is read only
-  // when that start has no line break.
-  constexpr std::size_t kStartBytes = 4096;
-  std::string content;
-  errno = 0;
-  bool read = platform::ReadRegularFileStart(path, content, kStartBytes);
-  if (read && content.size() == kStartBytes && content.find_first_of("\r\n") == std::string::npos)
-    read = platform::ReadRegularFile(path, content);
-  if (!read) {
-    // What is not a regular file is refused by name; a missing or unreadable file has no line.
-    if (IsNotRegularFile(errno)) throw NotRegularFileError(path);
-    return std::string();
-  }
+namespace {
+
+// The start of the file holds the first line nearly always; the whole file is read only
+// when that start has no line break.
+constexpr std::size_t kStartBytes = 4096;
+
+bool StartIsWholeFirstLine(bool read, const std::string& start) {
+  return read && (start.size() < kStartBytes || start.find_first_of("\r\n") != std::string::npos);
+}
+
+std::string FirstLine(const std::string& content) {
   std::string_view first;
   LineWalker(content).Next(first);
   return std::string(first);
+}
+
+// The first line after the start of the file at path could not give it (read tells whether
+// that start was read).
+std::string FirstLineBeyondStart(bool read, const std::string& path) {
+  std::string content;
+  if (read) read = platform::ReadRegularFile(path, content);
+  if (read) return FirstLine(content);
+  // What is not a regular file is refused by name; a missing or unreadable file has no line.
+  if (IsNotRegularFile(errno)) throw NotRegularFileError(path);
+  return std::string();
+}
+
+}  // namespace
+
+std::string OpeningLine(const std::string& path) {
+  std::string start;
+  errno = 0;
+  const bool read = platform::ReadRegularFileStart(path, start, kStartBytes);
+  return StartIsWholeFirstLine(read, start) ? FirstLine(start) : FirstLineBeyondStart(read, path);
+}
+
+std::string OpeningLineIn(const platform::DirHandle& folder, const std::string& folderPath, const std::string& name) {
+  std::string start;
+  errno = 0;
+  const bool read = folder.ReadFileStart(name, start, kStartBytes);
+  return StartIsWholeFirstLine(read, start) ? FirstLine(start) : FirstLineBeyondStart(read, folderPath + name);
 }
 
 void WriteLyricsFile(const std::string& path, const std::string& text) {

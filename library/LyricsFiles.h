@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "library/MainState.h"
+#include "platform/DirHandle.h"
 
 namespace library {
 
@@ -27,6 +28,8 @@ std::optional<std::string> ReadLyricsFile(const std::string& path);
 // The first line of the file; empty when it is missing, unreadable or has no lines. A link
 // or other file that is not a regular one raises platform::Error naming it.
 std::string OpeningLine(const std::string& path);
+// The same for the file name in folder, whose path is folderPath + name.
+std::string OpeningLineIn(const platform::DirHandle& folder, const std::string& folderPath, const std::string& name);
 // Stores text as lines ended by CR LF, atomically, creating MusicDatas when missing.
 void WriteLyricsFile(const std::string& path, const std::string& text);
 // True when text is empty after trimming spaces and control characters at both ends.

@@ -1,15 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/LyricsIndex.h"
 
+#include <algorithm>
+
 #include "library/LyricsFiles.h"
 #include "platform/CodePage.h"
-#include "platform/DirEnum.h"
 #include "platform/FileSystem.h"
 #include "platform/TextCompare.h"
 
 namespace library {
 
 namespace {
+
+bool IsAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 std::string NameOf(const std::string& path) {
   const std::size_t slash = path.find_last_of('/');
@@ -18,35 +23,42 @@ std::string NameOf(const std::string& path) {
 
 }  // namespace
 
-LyricsIndex::LyricsIndex(const MainState& state) : folder_(state.DataFolder()) {
-  platform::FolderListing listing = platform::ListFolder(folder_);
-  names_.reserve(listing.entries.size());
-  for (platform::DirEntry& entry : listing.entries) names_.insert(std::move(entry.name));
+LyricsIndex::LyricsIndex(const MainState& state)
+    : folder_(state.DataFolder()), handle_(platform::DirHandle::Open(folder_)) {
+  std::vector<platform::DirHandle::Entry> entries;
+  handle_.List(entries);
+  names_.reserve(entries.size());
+  for (platform::DirHandle::Entry& entry : entries) names_.insert(std::move(entry.name));
 }
 
-void LyricsIndex::AddFolded(const std::string& systemName) const {
+void LyricsIndex::AddFolded(FoldedNames& folded, const std::string& systemName) {
   // A name without an exact code page 932 form is never one built from tag text.
-  const std::string cp932 = platform::Utf8ToCp932(systemName);
-  if (platform::SystemName(cp932) != systemName) return;
-  auto [slot, added] = folded_.try_emplace(platform::CaseFold(cp932), systemName);
+  const std::string cp932 = IsAscii(systemName) ? systemName : platform::Utf8ToCp932(systemName);
+  if (cp932 != systemName && platform::SystemName(cp932) != systemName) return;
+  auto [slot, added] = folded.names.try_emplace(platform::CaseFold(cp932), systemName);
   if (!added && systemName < slot->second) slot->second = systemName;
 }
 
 const std::string* LyricsIndex::CaseInsensitiveMatch(const std::string& cp932Name) const {
-  if (!foldedBuilt_) {
-    folded_.reserve(names_.size());
-    for (const std::string& name : names_) AddFolded(name);
-    foldedBuilt_ = true;
-  }
-  const auto found = folded_.find(platform::CaseFold(cp932Name));
-  return found == folded_.end() ? nullptr : &found->second;
+  const bool ascii = IsAscii(cp932Name);
+  FoldedNames& folded = ascii ? asciiFolded_ : otherFolded_;
+  std::call_once(folded.once, [&] {
+    for (const std::string& name : names_)
+      if (IsAscii(name) == ascii) AddFolded(folded, name);
+    folded.built = true;
+  });
+  const auto found = folded.names.find(platform::CaseFold(cp932Name));
+  return found == folded.names.end() ? nullptr : &found->second;
+}
+
+const std::string* LyricsIndex::ExistingName(const std::string& title, const std::string& album) const {
+  const std::string cp932Name = LyricsFileBaseName(title, album);
+  if (const auto exact = names_.find(platform::SystemName(cp932Name)); exact != names_.end()) return &*exact;
+  return CaseInsensitiveMatch(cp932Name);
 }
 
 std::optional<std::string> LyricsIndex::Existing(const std::string& title, const std::string& album) const {
-  const std::string cp932Name = LyricsFileBaseName(title, album);
-  const std::string systemName = platform::SystemName(cp932Name);
-  if (names_.count(systemName) != 0) return folder_ + systemName;
-  if (const std::string* match = CaseInsensitiveMatch(cp932Name)) return folder_ + *match;
+  if (const std::string* name = ExistingName(title, album)) return folder_ + *name;
   return std::nullopt;
 }
 
@@ -56,9 +68,12 @@ std::string LyricsIndex::Find(const std::string& title, const std::string& album
 }
 
 void LyricsIndex::Add(const std::string& path) {
+  // The first write of a command may have made the folder.
+  if (!handle_.IsOpen()) handle_ = platform::DirHandle::Open(folder_);
   std::string name = NameOf(path);
   if (!names_.insert(name).second) return;
-  if (foldedBuilt_) AddFolded(name);
+  FoldedNames& folded = IsAscii(name) ? asciiFolded_ : otherFolded_;
+  if (folded.built) AddFolded(folded, name);
 }
 
 std::string FindLyricsFile(const LyricsIndex& index, const std::string& title, const std::string& album) {
@@ -72,8 +87,8 @@ std::optional<std::string> ReadLyrics(const LyricsIndex& index, const std::strin
 }
 
 std::string OpeningLineOf(const LyricsIndex& index, const std::string& title, const std::string& album) {
-  const std::optional<std::string> path = index.Existing(title, album);
-  return path ? OpeningLine(*path) : std::string();
+  const std::string* name = index.ExistingName(title, album);
+  return name ? OpeningLineIn(index.Folder(), index.FolderPath(), *name) : std::string();
 }
 
 }  // namespace library

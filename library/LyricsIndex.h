@@ -6,12 +6,14 @@
 // "LOVE-Best.txt" is the file of the song "Love" in album "best" too, as it is on a disk
 // that ignores letter case, and a write replaces the file that was found under its name.
 #include <cstddef>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
 
 #include "library/MainState.h"
+#include "platform/DirHandle.h"
 
 namespace library {
 
@@ -23,25 +25,42 @@ public:
   // The path of the song's lyrics file when one exists (whatever kind of file it is: the
   // reader refuses what is not a regular file).
   std::optional<std::string> Existing(const std::string& title, const std::string& album) const;
+  // The same as the file's name in Folder(); null when the song has no file.
+  const std::string* ExistingName(const std::string& title, const std::string& album) const;
   // The path to read or write: the existing file, else the exact name (a new file).
   std::string Find(const std::string& title, const std::string& album) const;
   // Tells the index that a file now exists at path (written during this command), so that
-  // the songs after it find it.
+  // the songs after it find it. Lookups (the const members) may run on several threads at
+  // once, but never while Add runs.
   void Add(const std::string& path);
 
   std::size_t Size() const { return names_.size(); }
+  // MusicDatas, opened when the index was made (closed when it could not be listed).
+  const platform::DirHandle& Folder() const { return handle_; }
+  // Its path, ending with "/".
+  const std::string& FolderPath() const { return folder_; }
 
 private:
+  // Listed names by their fold (the fold CaseFold gives their code page 932 form), made at
+  // the first lookup that needs them. ASCII names and the others are kept apart: no other
+  // character of the code page folds to ASCII, so the two kinds never match each other, and
+  // a lookup of an ASCII name never has the others folded.
+  struct FoldedNames {
+    std::unordered_map<std::u16string, std::string> names;
+    std::once_flag once;
+    bool built = false;
+  };
+
   // The listed name equal to name when letter case is ignored; the lowest in byte order
   // when several are.
   const std::string* CaseInsensitiveMatch(const std::string& cp932Name) const;
-  void AddFolded(const std::string& systemName) const;
+  static void AddFolded(FoldedNames& folded, const std::string& systemName);
 
   std::string folder_;
+  platform::DirHandle handle_;
   std::unordered_set<std::string> names_;  // system names in the folder
-  // Folded code page 932 form -> system name; built at the first lookup that needs it.
-  mutable std::unordered_map<std::u16string, std::string> folded_;
-  mutable bool foldedBuilt_ = false;
+  mutable FoldedNames asciiFolded_;
+  mutable FoldedNames otherFolded_;
 };
 
 // The path of the song's lyrics file (FindLyricsFile) and its content as lines joined with

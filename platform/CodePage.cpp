@@ -14,9 +14,9 @@ constexpr char16_t kReplacement = u'\uFFFD';
 // char16_t in memory, as iconv has to name it.
 constexpr const char* kNativeUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
 
-// One conversion descriptor per direction, opened on first use and kept for the run. A
-// descriptor carries state between calls, so conversions belong to one thread (the program
-// has only one); every call that stops early resets it.
+// One conversion descriptor per direction and thread, opened on first use and kept for the
+// thread's life. A descriptor carries state between calls, so threads never share one; every
+// call that stops early resets it.
 class IconvHandle {
 public:
   IconvHandle(const char* to, const char* from) : handle_(iconv_open(to, from)) {}
@@ -35,12 +35,12 @@ private:
 };
 
 const IconvHandle& DecoderCp932() {
-  static const IconvHandle handle(kNativeUtf16, "CP932");
+  thread_local const IconvHandle handle(kNativeUtf16, "CP932");
   return handle;
 }
 
 const IconvHandle& EncoderCp932() {
-  static const IconvHandle handle("CP932", kNativeUtf16);
+  thread_local const IconvHandle handle("CP932", kNativeUtf16);
   return handle;
 }
 

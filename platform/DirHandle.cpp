@@ -148,6 +148,15 @@ bool DirHandle::ReadFile(const std::string& name, std::string& content, std::siz
   return content.size() == static_cast<std::size_t>(size) && !file.ReadFailed();
 }
 
+bool DirHandle::ReadFileStart(const std::string& name, std::string& content, std::size_t maxBytes) const {
+  content.clear();
+  if (!IsOpen()) {
+    errno = EBADF;
+    return false;
+  }
+  return CheckName(name) && ReadRegularFileStartAt(fd_, name, content, maxBytes);
+}
+
 bool DirHandle::CreateTemporary(File& file, std::string& name) const {
   if (!IsOpen()) {
     errno = EBADF;

@@ -49,6 +49,8 @@ public:
   bool IsRegularFile(const std::string& name, std::int64_t* size = nullptr) const;
   // Reads the regular file name whole (links refused), at most maxBytes (EFBIG beyond).
   bool ReadFile(const std::string& name, std::string& content, std::size_t maxBytes) const;
+  // The first maxBytes bytes at most of the regular file name (ReadRegularFileStart).
+  bool ReadFileStart(const std::string& name, std::string& content, std::size_t maxBytes) const;
 
   // Creates a new, empty file with a unique temporary name (TemporaryPrefix + six
   // characters) here and opens it read-write. The file is held with an exclusive advisory

@@ -2,6 +2,7 @@
 #include "platform/File.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <limits>
@@ -262,12 +263,26 @@ bool ReadRegularFile(const std::string& path, std::string& content) {
 }
 
 bool ReadRegularFileStart(const std::string& path, std::string& content, std::size_t maxBytes) {
+  return ReadRegularFileStartAt(AT_FDCWD, path, content, maxBytes);
+}
+
+bool ReadRegularFileStartAt(int folderFd, const std::string& name, std::string& content, std::size_t maxBytes) {
   content.clear();
-  if (path.empty()) {
+  if (name.empty()) {
     errno = ENOENT;
     return false;
   }
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  // A look at the start of a file is no access worth recording: without the access time
+  // the kernel does not write the inode back. Only the owner may ask for that (EPERM else),
+  // and after one refusal the flag is no longer asked for.
+  static std::atomic<bool> noAtimeRefused{false};
+  constexpr int kFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  int fd = -1;
+  if (!noAtimeRefused.load(std::memory_order_relaxed)) {
+    fd = ::openat(folderFd, name.c_str(), kFlags | O_NOATIME);
+    if (fd < 0 && errno == EPERM) noAtimeRefused.store(true, std::memory_order_relaxed);
+  }
+  if (fd < 0 && noAtimeRefused.load(std::memory_order_relaxed)) fd = ::openat(folderFd, name.c_str(), kFlags);
   if (fd < 0) return false;
   struct stat info {};
   int reason = 0;
@@ -347,12 +362,18 @@ bool CommitTemporary(File& file, const std::string& temporaryPath, const std::st
 }
 
 bool ReplaceFileContent(const std::string& path, const std::string& content, Durability durability) {
+  return ReplaceFileContent(path, std::span(&content, 1), durability);
+}
+
+bool ReplaceFileContent(const std::string& path, std::span<const std::string> pieces, Durability durability) {
   File file;
   std::string temporary;
   if (!CreateTemporaryBeside(path, file, temporary)) return false;
-  if (!file.Write(content)) {
-    DiscardTemporary(file, temporary);
-    return false;
+  for (const std::string& piece : pieces) {
+    if (!file.Write(piece)) {
+      DiscardTemporary(file, temporary);
+      return false;
+    }
   }
   return CommitTemporary(file, temporary, path, durability);
 }

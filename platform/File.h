@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -100,9 +101,14 @@ bool ReadRegularFile(const std::string& path, std::string& content);
 // The same for the first maxBytes bytes at most (fewer when the file is shorter), with as
 // few system calls as can be: for reading the start of many files.
 bool ReadRegularFileStart(const std::string& path, std::string& content, std::size_t maxBytes);
+// The same for name relative to the folder opened as folderFd (AT_FDCWD: the current folder).
+bool ReadRegularFileStartAt(int folderFd, const std::string& name, std::string& content, std::size_t maxBytes);
 // Writes content to a temporary file in the same folder, then renames it over path.
 // On failure path is untouched and the temporary file is removed.
 bool ReplaceFileContent(const std::string& path, const std::string& content,
+                        Durability durability = Durability::Synced);
+// The same with the content given as pieces, written one after the other.
+bool ReplaceFileContent(const std::string& path, std::span<const std::string> pieces,
                         Durability durability = Durability::Synced);
 // Flushes everything written to the file system that holds path (syncfs).
 bool SyncFileSystem(const std::string& path);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "TestSupport.h"
@@ -242,6 +243,25 @@ TEST(SameTextIgnoringAsciiCase, LettersOnlyAndNeverTrailBytes) {
   EXPECT_TRUE(SameTextIgnoringAsciiCase("a\x83\x61" "b", "A\x83\x61" "B"));
   EXPECT_FALSE(SameTextIgnoringAsciiCase("a\x83\x61" "b", "A\x83\x62" "B"));
   EXPECT_FALSE(SameTextIgnoringAsciiCase("\xE9", "\xC9"));  // no case outside ASCII
+}
+
+// Conversions that stop at a byte or character the code page refuses reset their converter;
+// threads converting at once must not see each other's state.
+TEST(CodePage, ThreadsConvertAtOnceWithoutDisturbingEachOther) {
+  const std::string cp932 = Sjis("夜に駆ける") + "\x81\xFF" + Sjis("表示") + "\xA0";
+  const std::string utf8 = "Zoë ♡ 表示 \xFF ok";
+  const std::string expectedUtf8 = Cp932ToUtf8(cp932);
+  const std::string expectedCp932 = Utf8ToCp932(utf8);
+  std::vector<int> wrong(4, 0);
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < wrong.size(); ++t)
+    threads.emplace_back([&, t] {
+      for (int i = 0; i < 2000; ++i)
+        wrong[t] += (Cp932ToUtf8(cp932) != expectedUtf8) + (Utf8ToCp932(utf8) != expectedCp932);
+    });
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(wrong, std::vector<int>(4, 0));
+  EXPECT_NE(expectedUtf8.find("表示"), std::string::npos);
 }
 
 }  // namespace

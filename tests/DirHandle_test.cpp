@@ -5,6 +5,7 @@
 #include "platform/DirHandle.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,6 +100,35 @@ TEST(DirHandle, NamesThatLeaveTheFolderAndLinksAreRefused) {
   EXPECT_FALSE(in.IsRegularFile("file-link"));
   EXPECT_FALSE(in.ReadFile("link", content, 100));
   EXPECT_EQ(Names(outside.path()), std::vector<std::string>{"secret"});
+}
+
+TEST(DirHandle, TheStartOfARegularFileOnly) {
+  TempDir dir;
+  WriteBytes(dir.File("lyrics.txt"), "first line\r\nsecond\r\n");
+  fs::create_symlink(dir.File("lyrics.txt"), dir.path() / "link.txt");
+  ASSERT_EQ(::mkfifo(dir.File("fifo.txt").c_str(), 0644), 0);  // opened without blocking
+  fs::create_directory(dir.path() / "folder.txt");
+  const DirHandle folder = DirHandle::Open(dir.path().string());
+  std::string content;
+  EXPECT_TRUE(folder.ReadFileStart("lyrics.txt", content, 5));
+  EXPECT_EQ(content, "first");
+  EXPECT_TRUE(folder.ReadFileStart("lyrics.txt", content, 1000));
+  EXPECT_EQ(content, "first line\r\nsecond\r\n");
+  struct Refusal {
+    const char* name;
+    int reason;
+  };
+  for (const Refusal refusal : {Refusal{"link.txt", ELOOP}, Refusal{"fifo.txt", EINVAL}, Refusal{"folder.txt", EISDIR},
+                                Refusal{"missing.txt", ENOENT}, Refusal{"../lyrics.txt", EINVAL}}) {
+    content = "stale";
+    errno = 0;
+    EXPECT_FALSE(folder.ReadFileStart(refusal.name, content, 1000)) << refusal.name;
+    EXPECT_EQ(errno, refusal.reason) << refusal.name;
+    EXPECT_EQ(content, "") << refusal.name;
+  }
+  errno = 0;
+  EXPECT_FALSE(DirHandle().ReadFileStart("lyrics.txt", content, 1000));
+  EXPECT_EQ(errno, EBADF);
 }
 
 TEST(DirHandle, AFolderMovedAwayIsNoLongerAtItsPathButStillTheOneWrittenTo) {

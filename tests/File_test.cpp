@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <random>
+#include <vector>
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -418,6 +419,22 @@ TEST(WholeFile, AFullDiskHalfwayKeepsTheOldContent) {
   EXPECT_TRUE(platform::ReplaceFileContent(path, "new", platform::Durability::Unsynced));
   EXPECT_EQ(ReadBytes(path), "new");
   EXPECT_TRUE(platform::SyncFileSystem(path));
+}
+
+TEST(WholeFile, PiecesAreWrittenInOrderOrNotAtAll) {
+  TempDir dir;
+  const std::string path = dir.File("MusicList.lst");
+  const std::vector<std::string> pieces{"first\r\n", "", "second\r\n", "third"};
+  ASSERT_TRUE(platform::ReplaceFileContent(path, pieces));
+  EXPECT_EQ(ReadBytes(path), "first\r\nsecond\r\nthird");
+  // The disk fills up inside the third piece: the file stays as it was, nothing is left beside it.
+  platform::SimulateFullDiskAfter(12);
+  EXPECT_FALSE(platform::ReplaceFileContent(path, std::vector<std::string>{"1234567", "89", "abcdefgh"}));
+  platform::SimulateFullDiskAfter(-1);
+  EXPECT_EQ(ReadBytes(path), "first\r\nsecond\r\nthird");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+  ASSERT_TRUE(platform::ReplaceFileContent(path, std::vector<std::string>{}));
+  EXPECT_EQ(ReadBytes(path), "");
 }
 
 TEST(FileRead, AnInputOutputErrorIsToldFromTheEndOfTheFile) {

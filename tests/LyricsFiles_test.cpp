@@ -71,16 +71,24 @@ TEST(LyricsFiles, AnOpeningLineLongerThanTheStartThatIsReadFirstIsWhole) {
   MainState state(dir.path().string());
   const std::string path = library::LyricsFileName(state, "a", "b");
   library::WriteLyricsFile(path, "x");
-  for (std::size_t length : {4095u, 4096u, 4097u, 9000u}) {
+  // By path and relative to the opened folder alike.
+  const platform::DirHandle folder = platform::DirHandle::Open(state.DataFolder());
+  const auto expectOpeningLine = [&](const std::string& line, std::size_t length) {
+    EXPECT_EQ(library::OpeningLine(path), line) << length;
+    EXPECT_EQ(library::OpeningLineIn(folder, state.DataFolder(), "a-b.txt"), line) << length;
+  };
+  for (std::size_t length : {0u, 1u, 4095u, 4096u, 4097u, 9000u}) {
     const std::string line(length, 'l');
     WriteBytes(path, line + "\r\nnext");
-    EXPECT_EQ(library::OpeningLine(path), line) << length;
+    expectOpeningLine(line, length);
     WriteBytes(path, line);
-    EXPECT_EQ(library::OpeningLine(path), line) << length;
+    expectOpeningLine(line, length);
   }
   // A CR as the last byte of the start, its LF after it.
   WriteBytes(path, std::string(4095, 'c') + "\r\nnext");
-  EXPECT_EQ(library::OpeningLine(path), std::string(4095, 'c'));
+  expectOpeningLine(std::string(4095, 'c'), 4095);
+  std::filesystem::remove(path);
+  expectOpeningLine("", 0);
 }
 
 TEST(LyricsFiles, AWriteThatFailsHalfwayKeepsTheOldFile) {

@@ -89,6 +89,27 @@ TEST_F(LyricsIdentity, ExactNameFirstThenOneThatDiffersOnlyInLetterCase) {
   EXPECT_FALSE(index.Existing("New", "Best"));
 }
 
+TEST_F(LyricsIdentity, AsciiAndOtherNamesAreMatchedEachByItsOwnFold) {
+  Put("ＬＯＶＥ-Ｂｅｓｔ.txt", "wide\r\n");
+  Put("Plain-Best.txt", "plain\r\n");
+  LyricsIndex index(state);
+  const std::string folder = state.DataFolder();
+  EXPECT_FALSE(index.Existing("LOVE", "Best"));  // full width is not ASCII
+  EXPECT_EQ(index.Find(Sjis("ｌｏｖｅ"), Sjis("ＢＥＳＴ")), folder + "ＬＯＶＥ-Ｂｅｓｔ.txt");
+  EXPECT_EQ(index.Find("PLAIN", "best"), folder + "Plain-Best.txt");
+  // Files written once both kinds were folded are found by both kinds of lookup.
+  const auto written = [&](const std::string& title) {
+    const std::string path = index.Find(title, "Best");
+    library::WriteLyricsFile(path, "x");
+    index.Add(path);
+    return path;
+  };
+  EXPECT_EQ(written("New"), folder + "New-Best.txt");
+  EXPECT_EQ(index.Find("NEW", "best"), folder + "New-Best.txt");
+  EXPECT_EQ(written(Sjis("Ｎｅｗ")), folder + "Ｎｅｗ-Best.txt");
+  EXPECT_EQ(index.Find(Sjis("ＮＥＷ"), "BEST"), folder + "Ｎｅｗ-Best.txt");
+}
+
 TEST_F(LyricsIdentity, AFileWrittenDuringTheCommandIsFoundByTheSongsAfterIt) {
   LyricsIndex index(state);
   EXPECT_FALSE(index.Existing("LOVE", "Best"));  // the fold table is built now, still empty
@@ -152,6 +173,34 @@ TEST_F(LyricsIdentity, ATabOrLineBreakInATitleFindsTheSameFileAfterAListRoundTri
   EXPECT_EQ(state.AList[0].caption, "Tab here");
   EXPECT_EQ(state.AList[0].sub[library::kOpeningLine], "words");
   EXPECT_EQ(EditorText(ListId::AList, 0), "words\r\n");
+}
+
+TEST_F(LyricsIdentity, ALongListKeepsItsOrderAndNamesTheFirstFileItRefuses) {
+  // More rows than one range of the save: each range is built on its own.
+  constexpr std::size_t kRows = 1500;
+  std::string expected;
+  for (std::size_t i = 0; i < kRows; ++i) {
+    const std::string title = "Song " + std::to_string(i);
+    state.AList.push_back(Row(title, "A"));
+    const std::string line = i % 3 == 0 ? "line " + std::to_string(i) : std::string();
+    if (!line.empty()) Put(title + "-A.txt", line + "\r\nsecond\r\n");
+    expected += title + "\tA\t\t\t\t\t0\t" + line + "\t\t\r\n";
+  }
+  library::SaveRegistered(state);
+  EXPECT_EQ(Get("MusicList.lst"), expected);
+
+  // A link far down the list and a FIFO before it: the error names the one met first in order.
+  fs::remove(Data() / "Song 1200-A.txt");
+  fs::create_symlink(dir.File("anywhere"), Data() / "Song 1200-A.txt");
+  fs::remove(Data() / "Song 600-A.txt");
+  ASSERT_EQ(::mkfifo((Data() / "Song 600-A.txt").c_str(), 0644), 0);
+  try {
+    library::SaveRegistered(state);
+    ADD_FAILURE() << "the FIFO was not refused";
+  } catch (const platform::Error& error) {
+    EXPECT_NE(std::string(error.what()).find("Song 600-A.txt"), std::string::npos) << error.what();
+  }
+  EXPECT_EQ(Get("MusicList.lst"), expected);
 }
 
 // --- only regular files ---------------------------------------------------------------------

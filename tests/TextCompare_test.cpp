@@ -86,6 +86,27 @@ TEST(CaseFold, AgreesWithIcuForEveryDoubleByteCharacter) {
   EXPECT_GT(checked, 7000);
 }
 
+// Lookups by fold keep ASCII names apart from the others: that holds only while no other
+// character of the code page folds to ASCII.
+TEST(CaseFold, NoCharacterButAsciiFoldsToAscii) {
+  const auto hasNonAscii = [](const std::u16string& folded) {
+    for (const char16_t unit : folded)
+      if (unit >= 0x80) return true;
+    return false;
+  };
+  for (int byte = 0; byte < 0x100; ++byte) {
+    const std::string character(1, static_cast<char>(byte));
+    EXPECT_EQ(hasNonAscii(CaseFold(character)), byte >= 0x80) << std::hex << byte;
+  }
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!platform::IsDBCSLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      const std::string character{static_cast<char>(lead), static_cast<char>(trail)};
+      ASSERT_TRUE(hasNonAscii(CaseFold(character))) << std::hex << lead << " " << trail;
+    }
+  }
+}
+
 TEST(CompareLocale, JapaneseLocaleOrder) {
   EXPECT_EQ(CompareLocale("abc", "abc"), 0);
   EXPECT_LT(CompareLocale("a", "b"), 0);
