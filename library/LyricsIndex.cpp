@@ -32,9 +32,12 @@ LyricsIndex::LyricsIndex(const MainState& state)
 }
 
 void LyricsIndex::AddFolded(FoldedNames& folded, const std::string& systemName) {
-  // A name without an exact code page 932 form is never one built from tag text.
-  const std::string cp932 = IsAscii(systemName) ? systemName : platform::Utf8ToCp932(systemName);
-  if (cp932 != systemName && platform::SystemName(cp932) != systemName) return;
+  std::string cp932 = systemName;
+  if (!IsAscii(systemName)) {
+    // A name without an exact code page 932 form is never one built from tag text.
+    cp932 = platform::Utf8ToCp932(systemName);
+    if (platform::SystemName(cp932) != systemName) return;
+  }
   auto [slot, added] = folded.names.try_emplace(platform::CaseFold(cp932), systemName);
   if (!added && systemName < slot->second) slot->second = systemName;
 }
