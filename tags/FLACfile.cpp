@@ -75,14 +75,7 @@ void TFLACfile::Clear() {
   bitsPerSample_ = 0;
   fileLength_ = 0;
   samples_ = 0;
-  title_.clear();
-  artist_.clear();
-  album_.clear();
-  track_ = 0;
-  date_.clear();
-  genre_.clear();
-  comment_.clear();
-  vendor_.clear();
+  comments_ = {};
   id3v1_ = std::make_unique<TID3v1>();
   id3v2_ = std::make_unique<TID3v2>();
 }
@@ -114,15 +107,7 @@ bool TFLACfile::ReadFrom(platform::File& file) {
   samples_ = static_cast<std::int32_t>(tagbytes::Be32At(b + 22));
   VorbisCommentFields fields;
   ReadCommentBlock(file, start + SignatureSize, size, fields);
-  VorbisCommentValues values = fields.Values();
-  title_ = std::move(values.title);
-  artist_ = std::move(values.artist);
-  album_ = std::move(values.album);
-  track_ = values.track;
-  date_ = std::move(values.date);
-  genre_ = std::move(values.genre);
-  comment_ = std::move(values.comment);
-  vendor_ = std::move(values.vendor);
+  comments_ = fields.Values();
   SetFileFormat("FRAC");
   return true;
 }
@@ -145,7 +130,7 @@ const PropertyTable& TFLACfile::Properties() const {
   using T = TFLACfile;
   static const PropertyTable table = DeriveProperties(
       BaseProperties(),
-      {
+      WithCommentProperties({
           Published<T>("Channels", PropKind::Byte, &T::Channels),
           Published<T>("SampleRate", PropKind::Integer, &T::SampleRate),
           Published<T>("BitsPerSample", PropKind::Byte, &T::BitsPerSample),
@@ -156,15 +141,6 @@ const PropertyTable& TFLACfile::Properties() const {
           Published<T>("Valid", PropKind::Boolean, &T::Valid),
           Published<T>("Duration", PropKind::Double, &T::Duration),
           Published<T>("Ratio", PropKind::Double, &T::Ratio),
-          TextProperty<T>("Title", &T::Title, &T::SetTitle),
-          TextProperty<T>("Artist", &T::Artist, &T::SetArtist),
-          TextProperty<T>("Album", &T::Album, &T::SetAlbum),
-          Published<T>("Track", PropKind::Word, [](const T& t) { return std::int64_t{t.Track()}; },
-                       [](T& t, const PropValue& v) { t.SetTrack(static_cast<std::uint16_t>(PropInt(v) & 0xFFFF)); }),
-          TextProperty<T>("Date", &T::Date, &T::SetDate),
-          TextProperty<T>("Genre", &T::Genre, &T::SetGenre),
-          TextProperty<T>("Comment", &T::Comment, &T::SetComment),
-          Published<T>("Vendor", PropKind::ByteString, &T::Vendor),
-      });
+      }, {}));
   return table;
 }

@@ -9,9 +9,9 @@
 
 #include "tags/ID3v1.h"
 #include "tags/ID3v2.h"
-#include "tags/sMediaTag.h"
+#include "tags/VorbisComment.h"
 
-class TFLACfile : public TsMediaTag {
+class TFLACfile : public TVorbisCommentTag {
 public:
   TFLACfile();
 
@@ -23,23 +23,6 @@ public:
   std::int32_t FileLength() const { return fileLength_; }
   // Low 32 bits of the total sample count.
   std::int32_t Samples() const { return samples_; }
-  // Vorbis comment values in code page 932 (see VorbisCommentFields::Values).
-  const std::string& Title() const { return title_; }
-  const std::string& Artist() const { return artist_; }
-  const std::string& Album() const { return album_; }
-  std::uint16_t Track() const { return track_; }
-  const std::string& Date() const { return date_; }
-  const std::string& Genre() const { return genre_; }
-  const std::string& Comment() const { return comment_; }
-  const std::string& Vendor() const { return vendor_; }
-  // Change the values in memory only.
-  void SetTitle(const std::string& value) { title_ = value; }
-  void SetArtist(const std::string& value) { artist_ = value; }
-  void SetAlbum(const std::string& value) { album_ = value; }
-  void SetTrack(std::uint16_t value) { track_ = value; }
-  void SetDate(const std::string& value) { date_ = value; }
-  void SetGenre(const std::string& value) { genre_ = value; }
-  void SetComment(const std::string& value) { comment_ = value; }
   // Embedded tags: the ID3v2 tag in front of the stream when there is one; the ID3v1 tag
   // is never read.
   TID3v1* ID3v1() const { return id3v1_.get(); }
@@ -62,9 +45,6 @@ private:
   std::uint8_t bitsPerSample_ = 0;
   std::int32_t fileLength_ = 0;
   std::int32_t samples_ = 0;
-  std::string title_, artist_, album_;
-  std::uint16_t track_ = 0;
-  std::string date_, genre_, comment_, vendor_;
   std::unique_ptr<TID3v1> id3v1_;
   std::unique_ptr<TID3v2> id3v2_;
 };

@@ -227,14 +227,7 @@ void TOggVorbis::Clear() {
   bitRateNominal_ = 0;
   samples_ = 0;
   id3v2Size_ = 0;
-  title_.clear();
-  artist_.clear();
-  album_.clear();
-  track_ = 0;
-  date_.clear();
-  genre_.clear();
-  comment_.clear();
-  vendor_.clear();
+  comments_ = {};
 }
 
 void TOggVorbis::ClearFields() { Clear(); }
@@ -248,15 +241,7 @@ bool TOggVorbis::ReadFrom(platform::File& file) {
   channelModeID_ = info.channels;
   sampleRate_ = info.sampleRate;
   bitRateNominal_ = RoundToWord(info.bitRateNominal / 1000.0);
-  VorbisCommentValues values = info.comments.Values();
-  title_ = std::move(values.title);
-  artist_ = std::move(values.artist);
-  album_ = std::move(values.album);
-  track_ = values.track;
-  date_ = std::move(values.date);
-  genre_ = std::move(values.genre);
-  comment_ = std::move(values.comment);
-  vendor_ = std::move(values.vendor);
+  comments_ = info.comments.Values();
   SetFileFormat("OggVorbis");
   return true;
 }
@@ -289,25 +274,17 @@ const PropertyTable& TOggVorbis::Properties() const {
   using T = TOggVorbis;
   static const PropertyTable table = DeriveProperties(
       BaseProperties(),
-      {
+      WithCommentProperties({
           Published<T>("FileSize", PropKind::Integer, &T::FileSize),
           Published<T>("ChannelModeID", PropKind::Byte, &T::ChannelModeID),
           Published<T>("ChannelMode", PropKind::ByteString, &T::ChannelMode),
           Published<T>("SampleRate", PropKind::Cardinal, &T::SampleRate),
           Published<T>("BitRateNominal", PropKind::Word, &T::BitRateNominal),
-          TextProperty<T>("Title", &T::Title, &T::SetTitle),
-          TextProperty<T>("Artist", &T::Artist, &T::SetArtist),
-          TextProperty<T>("Album", &T::Album, &T::SetAlbum),
-          Published<T>("Track", PropKind::Word, [](const T& t) { return std::int64_t{t.Track()}; },
-                       [](T& t, const PropValue& v) { t.SetTrack(static_cast<std::uint16_t>(PropInt(v) & 0xFFFF)); }),
-          TextProperty<T>("Date", &T::Date, &T::SetDate),
-          TextProperty<T>("Genre", &T::Genre, &T::SetGenre),
-          TextProperty<T>("Comment", &T::Comment, &T::SetComment),
-          Published<T>("Vendor", PropKind::ByteString, &T::Vendor),
+      }, {
           Published<T>("Duration", PropKind::Double, &T::Duration),
           Published<T>("BitRate", PropKind::Word, &T::BitRate),
           Published<T>("ID3v2", PropKind::Boolean, &T::ID3v2),
           Published<T>("Valid", PropKind::Boolean, &T::Valid),
-      });
+      }));
   return table;
 }

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "tags/sMediaTag.h"
+#include "tags/VorbisComment.h"
 
-class TOggVorbis : public TsMediaTag {
+class TOggVorbis : public TVorbisCommentTag {
 public:
   TOggVorbis();
 
@@ -22,16 +22,6 @@ public:
   std::uint32_t SampleRate() const { return sampleRate_; }
   // Kilobits per second, as the identification header gives it.
   std::uint16_t BitRateNominal() const { return bitRateNominal_; }
-  // Texts in code page 932.
-  const std::string& Title() const { return title_; }
-  const std::string& Artist() const { return artist_; }
-  const std::string& Album() const { return album_; }
-  std::uint16_t Track() const { return track_; }
-  const std::string& Date() const { return date_; }
-  const std::string& Genre() const { return genre_; }
-  const std::string& Comment() const { return comment_; }
-  // The comment header's vendor string as stored.
-  const std::string& Vendor() const { return vendor_; }
   // Seconds: from the sample count, or estimated from the nominal bit rate without one.
   double Duration() const;
   // Kilobits per second over the Ogg data (a leading ID3v2 tag left out).
@@ -42,15 +32,6 @@ public:
 
   std::int32_t Samples() const { return samples_; }
   std::int32_t ID3v2Size() const { return id3v2Size_; }
-
-  // Change the values in memory only.
-  void SetTitle(const std::string& value) { title_ = value; }
-  void SetArtist(const std::string& value) { artist_ = value; }
-  void SetAlbum(const std::string& value) { album_ = value; }
-  void SetTrack(std::uint16_t value) { track_ = value; }
-  void SetDate(const std::string& value) { date_ = value; }
-  void SetGenre(const std::string& value) { genre_ = value; }
-  void SetComment(const std::string& value) { comment_ = value; }
 
   // The track number of a TRACKNUMBER value: the part before a "/" as a decimal integer,
   // 0 when it is not one.
@@ -71,7 +52,4 @@ private:
   std::uint16_t bitRateNominal_ = 0;
   std::int32_t samples_ = 0;
   std::int32_t id3v2Size_ = 0;
-  std::string title_, artist_, album_;
-  std::uint16_t track_ = 0;
-  std::string date_, genre_, comment_, vendor_;
 };

@@ -50,3 +50,23 @@ VorbisCommentValues VorbisCommentFields::Values() const {
   values.vendor = e[VendorEntry];
   return values;
 }
+
+std::vector<PropertyInfo> TVorbisCommentTag::WithCommentProperties(std::vector<PropertyInfo> before,
+                                                                   std::vector<PropertyInfo> after) {
+  using T = TVorbisCommentTag;
+  std::vector<PropertyInfo> rows = std::move(before);
+  for (PropertyInfo& row : std::vector<PropertyInfo>{
+      TextProperty<T>("Title", &T::Title, &T::SetTitle),
+      TextProperty<T>("Artist", &T::Artist, &T::SetArtist),
+      TextProperty<T>("Album", &T::Album, &T::SetAlbum),
+      Published<T>("Track", PropKind::Word, [](const T& t) { return std::int64_t{t.Track()}; },
+                   [](T& t, const PropValue& v) { t.SetTrack(static_cast<std::uint16_t>(PropInt(v) & 0xFFFF)); }),
+      TextProperty<T>("Date", &T::Date, &T::SetDate),
+      TextProperty<T>("Genre", &T::Genre, &T::SetGenre),
+      TextProperty<T>("Comment", &T::Comment, &T::SetComment),
+      Published<T>("Vendor", PropKind::ByteString, &T::Vendor),
+  })
+    rows.push_back(std::move(row));
+  for (PropertyInfo& row : after) rows.push_back(std::move(row));
+  return rows;
+}

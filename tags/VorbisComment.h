@@ -8,8 +8,10 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "tags/TagBytes.h"
+#include "tags/sMediaTag.h"
 
 struct VorbisCommentValues {
   std::string title, artist, album;  // code page 932
@@ -76,4 +78,36 @@ private:
   }
 
   std::array<std::string, EntryCount> entries_;
+};
+
+// A file whose song values come from Vorbis comments (Ogg Vorbis, FLAC): the values, their
+// accessors and their published properties, one set for both formats.
+class TVorbisCommentTag : public TsMediaTag {
+public:
+  // Texts in code page 932.
+  const std::string& Title() const { return comments_.title; }
+  const std::string& Artist() const { return comments_.artist; }
+  const std::string& Album() const { return comments_.album; }
+  std::uint16_t Track() const { return comments_.track; }
+  const std::string& Date() const { return comments_.date; }
+  const std::string& Genre() const { return comments_.genre; }
+  const std::string& Comment() const { return comments_.comment; }
+  // The comment header's vendor string as stored.
+  const std::string& Vendor() const { return comments_.vendor; }
+  // Change the values in memory only.
+  void SetTitle(const std::string& value) { comments_.title = value; }
+  void SetArtist(const std::string& value) { comments_.artist = value; }
+  void SetAlbum(const std::string& value) { comments_.album = value; }
+  void SetTrack(std::uint16_t value) { comments_.track = value; }
+  void SetDate(const std::string& value) { comments_.date = value; }
+  void SetGenre(const std::string& value) { comments_.genre = value; }
+  void SetComment(const std::string& value) { comments_.comment = value; }
+
+protected:
+  // before, then the published Title, Artist, Album, Track, Date, Genre, Comment and Vendor,
+  // then after: a format's own properties with the comments' among them.
+  static std::vector<PropertyInfo> WithCommentProperties(std::vector<PropertyInfo> before,
+                                                         std::vector<PropertyInfo> after);
+
+  VorbisCommentValues comments_;
 };
